@@ -1,0 +1,30 @@
+// Names and reading of the three data files in the application folder.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/result.h"
+#include "platform/file_system.h"
+#include "platform/toolkit.h"
+
+namespace vorlix::data_files {
+
+inline constexpr std::string_view kConfigName = "Vorlix.cfg";
+inline constexpr std::string_view kBlacklistName = "Vorlix.dat";
+inline constexpr std::string_view kBrowserNamesName = "Vorlix_BrowserName.dat";
+inline constexpr std::string_view kDefaultBrowserName = "Microsoft Internet Explorer";
+
+// The application folder, its separator and the file name.
+std::string path_of(const platform::AppInfo& app, std::string_view file_name);
+
+// A data file's bytes, or nullopt when it is missing or cannot be read:
+// either way the caller falls back to the missing-file defaults.
+std::optional<std::string> read_if_present(platform::FileSystem& fs, const std::string& path);
+
+// The scan interval: the configuration file's first line read by
+// number::interval_from_config, or the default when the file is missing.
+int read_interval(platform::FileSystem& fs, const std::string& path);
+
+}  // namespace vorlix::data_files

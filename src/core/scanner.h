@@ -1,0 +1,40 @@
+// The scan tick's walk over blacklist x browser names, free of any window
+// system or toolkit: those reach it through the hooks.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/sorted_list.h"
+#include "platform/window_system.h"
+
+namespace vorlix::scanner {
+
+// Case-sensitive, as the sparing rule wants it.
+bool mentions_mozilla(std::string_view s);
+int mozilla_count(const std::vector<std::string>& window_entries);
+
+// "  Killed " + the count as plain digits + " popup".
+std::string killed_status(double kill_count);
+
+struct Hooks {
+    std::function<platform::WindowId(const std::string& candidate)> find;
+    std::function<void(platform::WindowId)> post_close;
+    std::function<void()> yield;
+    // After each counted close, with the new kill count.
+    std::function<void(double kill_count)> killed;
+};
+
+// For each blacklist position (the count read once, at the start) and each
+// browser name (the count read when that position begins): look up
+// title + " - " + name; close and count what is found unless exactly one
+// window entry mentions Mozilla and the name does too; yield after every
+// look-up. The lists may change during the yields: positions that no longer
+// exist are skipped, titles added are scanned from the next tick on.
+// `browser_names` holds the names at positions 1..N as elements 0..N-1.
+void walk(const SortedList& blacklist, const std::vector<std::string>& browser_names,
+          int mozilla_count, double& kill_count, const Hooks& hooks);
+
+}  // namespace vorlix::scanner

@@ -1,0 +1,54 @@
+// The desktop's top-level windows, as the behaviour needs them: a walk from the
+// topmost down, a look-up by whole title, and a request to close.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vorlix::platform {
+
+// An opaque window handle (an X window id, an HWND). 0 names no window.
+using WindowId = std::uint64_t;
+
+class WindowSystem {
+public:
+    virtual ~WindowSystem() = default;
+
+    // The topmost top-level window, or 0 when there is none. `from` is the
+    // caller's own top-level window (it may be 0). Starting a walk is where an
+    // adapter may refresh whatever it caches about the top-level windows.
+    virtual WindowId first_top_level(WindowId from) = 0;
+
+    // The next window below `w` in stacking order; 0 after the last one and
+    // when `w` no longer names a window. Never fails loudly: a window that
+    // vanished mid-walk simply ends or shortens the walk.
+    virtual WindowId next_top_level(WindowId w) = 0;
+
+    // Visible as a user would say it: shown, or minimised. False for a
+    // window that no longer exists.
+    virtual bool is_visible(WindowId w) = 0;
+
+    // The owner window (a dialog's parent), or 0 when it has none.
+    virtual WindowId owner(WindowId w) = 0;
+
+    // The title as this program reads titles (see window_title.h), or the
+    // empty string when the window has none or it cannot be read.
+    virtual std::string title(WindowId w) = 0;
+
+    // A top-level window whose whole title equals `title` with letter case
+    // ignored (fold_case in core/text.h); the topmost when several qualify;
+    // 0 when none does. Must not cost a round trip to another process.
+    virtual WindowId find_by_title(std::string_view title) = 0;
+
+    // Asks the window to close (the window system's polite close message).
+    // Does not wait and never destroys or kills the window's client.
+    virtual void post_close(WindowId w) = 0;
+
+    // One line for the user about what this adapter can see (for example
+    // that only X11 windows are visible in a Wayland session); empty when
+    // there is nothing to say.
+    virtual std::string notice() const = 0;
+};
+
+}  // namespace vorlix::platform
