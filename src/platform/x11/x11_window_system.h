@@ -1,0 +1,47 @@
+// The desktop's top-level windows over xcb. Titles, visibility and owners
+// live in a table that a walk fills and X events keep current, so that a
+// look-up by title is a hash look-up and never waits for the X server.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/window_system.h"
+
+namespace vorlix::platform::x11 {
+
+class X11WindowSystem final : public WindowSystem {
+public:
+    // Opens $DISPLAY. Never fails: without a display the instance lists and
+    // finds nothing, and notice() says why.
+    static std::unique_ptr<X11WindowSystem> open();
+    // Opens the named display (nullptr: $DISPLAY).
+    static std::unique_ptr<X11WindowSystem> open(const char* display_name);
+
+    ~X11WindowSystem() override;
+    X11WindowSystem(const X11WindowSystem&) = delete;
+    X11WindowSystem& operator=(const X11WindowSystem&) = delete;
+
+    WindowId first_top_level(WindowId from) override;
+    WindowId next_top_level(WindowId w) override;
+    bool is_visible(WindowId w) override;
+    WindowId owner(WindowId w) override;
+    std::string title(WindowId w) override;
+    WindowId find_by_title(std::string_view title) override;
+    void post_close(WindowId w) override;
+    std::string notice() const override;
+
+    // How many replies this adapter has blocked on since it was opened: the
+    // measure of its X round trips, for tests and benchmarks.
+    [[nodiscard]] std::uint64_t replies_waited() const;
+
+    struct State;
+
+private:
+    explicit X11WindowSystem(std::unique_ptr<State> state);
+    std::unique_ptr<State> s_;
+};
+
+}  // namespace vorlix::platform::x11
