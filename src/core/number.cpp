@@ -136,9 +136,13 @@ double read_lenient(std::string_view text) {
 
 std::optional<long long> round_half_even(double value) {
     if (!std::isfinite(value)) return std::nullopt;
-    // value - trunc(value) is exact, so the halfway test is too.
-    const bool halfway = std::fabs(value - std::trunc(value)) == 0.5;
-    const double rounded = halfway ? 2.0 * std::round(value / 2.0) : std::round(value);
+    // Built on trunc alone: value - trunc(value) is exact, and some C
+    // libraries' round() is off by one just below one half.
+    const double whole = std::trunc(value);
+    const double part = std::fabs(value - whole);
+    const double away = value < 0 ? whole - 1 : whole + 1;
+    double rounded = whole;
+    if (part > 0.5 || (part == 0.5 && std::fmod(whole, 2.0) != 0.0)) rounded = away;
     // 2^63 is exactly representable; anything from there on does not fit.
     constexpr double kLimit = 9223372036854775808.0;
     if (rounded >= kLimit || rounded < -kLimit) return std::nullopt;

@@ -76,6 +76,10 @@ TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour) {
     EXPECT_EQ(round_half_even(2.4999999999999996), 2);
     EXPECT_EQ(round_half_even(2.5000000000000004), 3);
     EXPECT_EQ(round_half_even(-0.49999999999999994), 0);
+    EXPECT_EQ(round_half_even(0.49999999999999994), 0);
+    EXPECT_EQ(round_half_even(-3.5), -4);
+    EXPECT_EQ(round_half_even(4.5), 4);
+    EXPECT_EQ(round_half_even(-2.6), -3);
     EXPECT_EQ(round_half_even(4503599627370497.0), 4503599627370497);  // 2^52 + 1
     EXPECT_EQ(round_half_even(-9223372036854775808.0), std::numeric_limits<long long>::min());
     EXPECT_EQ(round_half_even(9223372036854775808.0), std::nullopt);

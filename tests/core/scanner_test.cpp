@@ -175,6 +175,18 @@ TEST(ScannerReentrancy, EntriesReadAtTheirPositionAfterEachYield) {
                                    "yield", "find D - Y", "yield"}));
 }
 
+TEST(ScannerReentrancy, TitlesAddedDuringTheWalkWaitForTheNextTick) {
+    SortedList bl;
+    fill(bl, {"A", "B"});
+    Desk desk;
+    desk.on_yield = [&](int n) {
+        if (n == 1) bl.add(make_entry("Z"));  // lands at position 2, beyond the count
+    };
+    double kills = 0;
+    walk(bl, {"X"}, 0, kills, desk.hooks());
+    EXPECT_EQ(desk.events, (Events{"find A - X", "yield", "find B - X", "yield"}));
+}
+
 TEST(ScannerReentrancy, NamesLearnedDuringAYieldCountFromTheNextPosition) {
     SortedList bl;
     fill(bl, {"A", "B"});
