@@ -22,6 +22,12 @@ cmake --build "$out/sanitize" -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir "$out/sanitize" --output-on-failure -j "$jobs" -LE no_sanitize
 
+stage "Fuzzing the line reader and the number reader (bounded)"
+cmake -S "$here" -B "$out/fuzz" -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DVORLIX_FUZZ=ON -DVORLIX_SANITIZE=ON -DVORLIX_BUILD_APP=OFF -DVORLIX_BUILD_TESTS=OFF -DVORLIX_WERROR=ON
+cmake --build "$out/fuzz" -j "$jobs" --target lines_fuzz number_fuzz
+ctest --test-dir "$out/fuzz" --output-on-failure -j "$jobs" -L fuzz
+
 if [ -f "$here/cmake/mingw-w64-x86_64.cmake" ]; then
   stage "Windows build (MinGW-w64) and tests under Wine"
   cmake -S "$here" -B "$out/windows" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVORLIX_WERROR=ON \
