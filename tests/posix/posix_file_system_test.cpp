@@ -86,6 +86,14 @@ TEST_F(PosixFs, ReadAllGivesEveryByteOrTheSystemsReason) {
     auto folder = files_.read_all(path("d"));
     ASSERT_FALSE(folder.ok());
     EXPECT_TRUE(contains(folder.error().message, "Is a directory")) << folder.error().message;
+
+    // A pipe or a device in a data file's place is refused, not read for ever.
+    ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0644), 0);
+    auto pipe = files_.read_all(path("fifo"));
+    ASSERT_FALSE(pipe.ok());
+    EXPECT_EQ(pipe.error().message, path("fifo") + ": not a regular file");
+    EXPECT_FALSE(files_.read_all("/dev/zero").ok());
+    EXPECT_FALSE(files_.exists(path("fifo")));
 }
 
 TEST_F(PosixFs, CreateNewWritesAndRefusesWhatIsThere) {

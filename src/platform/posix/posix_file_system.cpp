@@ -74,16 +74,20 @@ bool PosixFileSystem::exists(const std::string& path) {
 Result<std::string> PosixFileSystem::read_all(const std::string& path) {
     int raw;
     do {
-        raw = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        // Non-blocking, so that a FIFO put in a data file's place cannot hang
+        // the program; it is refused below.
+        raw = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     } while (raw < 0 && errno == EINTR);
     if (raw < 0) return sys_error(path, errno);
     const UniqueFd fd(raw);
 
-    std::string bytes;
     struct stat st {};
-    if (::fstat(fd.get(), &st) == 0 && st.st_size > 0) {
-        bytes.reserve(static_cast<std::size_t>(st.st_size));
-    }
+    if (::fstat(fd.get(), &st) != 0) return sys_error(path, errno);
+    if (S_ISDIR(st.st_mode)) return sys_error(path, EISDIR);
+    // A device or pipe may never end; only a plain file is data.
+    if (!S_ISREG(st.st_mode)) return Error{path + ": not a regular file"};
+    std::string bytes;
+    if (st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
     char buf[65536];
     for (;;) {
         const ssize_t n = ::read(fd.get(), buf, sizeof buf);
