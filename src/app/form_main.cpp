@@ -1,0 +1,217 @@
+#include "app/form_main.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/scoped_value.h"
+#include "core/data_files.h"
+#include "core/lines.h"
+#include "core/number.h"
+#include "core/scanner.h"
+#include "core/version.h"
+
+namespace vorlix::app {
+namespace {
+
+std::string application_caption() {
+    return "Vorlix v" + std::to_string(version::kMajor) + "." + std::to_string(version::kMinor) +
+           " (build " + std::to_string(version::kRevision) + ")";
+}
+
+}  // namespace
+
+Form_Main::Form_Main(platform::Services services, ProgramState& state)
+    : services_(services),
+      state_(state),
+      view_(services.toolkit.create_main_window(*this)),
+      timer_destroy_(services.toolkit.create_timer([this] { Timer_Destroy_Timer(); })),
+      save_(services, list_title_, *view_) {
+    list_title_.attach(&view_->title_list());
+    timer_destroy_->set_interval(number::kDefaultIntervalMs);
+    timer_destroy_->set_enabled(false);
+}
+
+Form_Main::~Form_Main() {
+    list_title_.attach(nullptr);
+}
+
+void Form_Main::Form_Load() {
+    auto& toolkit = services_.toolkit;
+    auto& files = services_.files;
+    const platform::AppInfo app = toolkit.app_info();
+
+    state_.shown_titles.clear();
+    view_->set_caption(application_caption());
+    view_->set_lamp(kLampGreen);
+
+    timer_destroy_->set_interval(
+        data_files::read_interval(files, data_files::path_of(app, data_files::kConfigName)));
+
+    // The blacklist: lines collected with a yield after each, then sorted in
+    // one go (neither window is shown yet). Lines past the list's capacity
+    // are read but not kept.
+    const std::string blacklist_path = data_files::path_of(app, data_files::kBlacklistName);
+    int loaded = 0;
+    if (const auto bytes = data_files::read_if_present(files, blacklist_path)) {
+        std::vector<std::string> entries;
+        for (lines::LineReader reader(*bytes); !reader.eof();) {
+            std::string line = reader.read_line();
+            if (entries.size() < static_cast<std::size_t>(SortedList::kMaxEntries)) {
+                entries.push_back(make_entry(line));
+            }
+            toolkit.do_events();
+        }
+        loaded = list_title_.add_all(std::move(entries));
+    }
+
+    state_.browser_names.clear();
+    if (const auto bytes = data_files::read_if_present(
+            files, data_files::path_of(app, data_files::kBrowserNamesName))) {
+        for (lines::LineReader reader(*bytes); !reader.eof();) {
+            state_.browser_names.push_back(reader.read_line());
+            toolkit.do_events();
+        }
+    }
+
+    long long line_count = 0;
+    if (const auto bytes = data_files::read_if_present(files, blacklist_path)) {
+        for (lines::LineReader reader(*bytes); !reader.eof();) {
+            reader.read_line();
+            ++line_count;
+            toolkit.do_events();
+        }
+    }
+
+    if (state_.browser_names.empty()) {
+        state_.browser_names.emplace_back(data_files::kDefaultBrowserName);
+    }
+    state_.kill_count = 0;
+
+    if (auto* panel = panel_->touch()) panel->set_height(kPanelHeight);
+
+    if (line_count > 0) {
+        std::string status = "  Blacklist loaded: " + std::to_string(loaded) + " popup filtered";
+        if (line_count > loaded) {
+            status += " (" + std::to_string(line_count - loaded) + " more lines not loaded)";
+        }
+        view_->set_status(status);
+    }
+
+    const platform::ScreenSize screen = toolkit.screen_size();
+    const platform::PanelView* placed = panel_->touch();
+    const float panel_width = placed ? placed->width() : 0.0f;
+    const float left = (screen.width - view_->width() - panel_width - 30.0f) / 2.0f;
+    const float top = (screen.height - view_->height()) / 2.0f;
+    view_->move(left, top);
+
+    view_->show();
+    if (auto* panel = panel_->touch()) panel->show();
+
+    timer_destroy_->set_enabled(true);
+    if (panel_->touch()) panel_->Timer_PosWindow()->set_enabled(true);
+}
+
+void Form_Main::Timer_Destroy_Timer() {
+    if (scanning_) return;
+    ScopedValue<bool> scanning(scanning_, true);
+
+    view_->set_lamp(kLampRed);
+    panel_->Update_Window_List();
+    const int mozilla = scanner::mozilla_count(panel_->List_Window().entries());
+    if (list_title_.count() > 0) {
+        auto& windows = services_.windows;
+        const scanner::Hooks hooks{
+            [&windows](const std::string& candidate) { return windows.find_by_title(candidate); },
+            [&windows](platform::WindowId w) { windows.post_close(w); },
+            [this] { services_.toolkit.do_events(); },
+            [this](double kills) { view_->set_status(scanner::killed_status(kills)); },
+        };
+        scanner::walk(list_title_, state_.browser_names, mozilla, state_.kill_count, hooks);
+    }
+    // A suspend that came during the walk keeps its yellow lamp.
+    view_->set_lamp(timer_destroy_->enabled() ? kLampGreen : kLampYellow);
+}
+
+void Form_Main::Command_ADD_Click() {
+    if (view_->title_text().empty()) {
+        services_.toolkit.message_box("Insert a title!", kMessageCaption,
+                                      platform::kMessageBoxExclamationOk);
+        return;
+    }
+    if (list_title_.count() >= SortedList::kMaxEntries) {
+        view_->set_status("  The blacklist is full (" + std::to_string(SortedList::kMaxEntries) +
+                          " titles)");
+        return;
+    }
+    list_title_.add(make_entry(view_->title_text()));
+    view_->set_title_text("");
+    Save_Blacklist();
+}
+
+void Form_Main::Command_REMOVE_Click() {
+    if (list_title_.selected() < 0) {
+        services_.toolkit.message_box("Select a title!", kMessageCaption,
+                                      platform::kMessageBoxExclamationOk);
+        return;
+    }
+    const int selected = list_title_.selected();
+    if (selected >= 0 && selected < list_title_.count()) list_title_.remove(selected);
+    view_->set_title_text("");
+    Save_Blacklist();
+}
+
+void Form_Main::Text_Title_KeyDown(int key_code, int shift) {
+    (void)shift;
+    if (key_code == kReturnKey) Command_ADD_Click();
+}
+
+void Form_Main::List_Title_Click() {
+    const int selected = list_title_.selected();
+    if (selected < 0 || selected >= list_title_.count()) return;
+    view_->set_title_text(entry_title(list_title_.at(selected)));
+}
+
+void Form_Main::Command_Timer_Click() {
+    timer_destroy_->set_enabled(false);
+    view_->set_active_picture_visible(false);
+    view_->set_suspended_picture_visible(true);
+    view_->set_lamp(kLampYellow);
+}
+
+void Form_Main::Command_TimerS_Click() {
+    timer_destroy_->set_enabled(true);
+    view_->set_suspended_picture_visible(false);
+    view_->set_active_picture_visible(true);
+    view_->set_lamp(kLampGreen);
+}
+
+void Form_Main::Command_Window_Click() {
+    auto* panel = panel_->touch();
+    if (!panel) return;
+    const unsigned generation = panel_->generation();
+    if (!panel->visible()) {
+        panel->show();
+        panel_->Update_Window_List();
+        // Closed during the refresh's yields: its unload has set the caption.
+        if (!panel_->exists() || panel_->generation() != generation) return;
+        view_->set_window_button_caption(windowlist::kShownCaption);
+        view_->title_list().focus();
+        panel_->Timer_PosWindow()->set_enabled(true);
+    } else {
+        panel->hide();
+        view_->set_window_button_caption(windowlist::kHiddenCaption);
+        view_->title_list().focus();
+        panel_->Timer_PosWindow()->set_enabled(false);
+    }
+}
+
+void Form_Main::Form_Unload(int& cancel) {
+    (void)cancel;
+    // Nothing is saved at the end, as every edit was saved when made; only a
+    // save still yielding would lose the last edits.
+    save_.finish_now();
+    services_.toolkit.end();
+}
+
+}  // namespace vorlix::app

@@ -1,0 +1,67 @@
+// The main window: start-up, the scan tick, scan control and blacklist
+// editing.
+#pragma once
+
+#include <memory>
+#include <string_view>
+
+#include "app/blacklist_save.h"
+#include "app/program_state.h"
+#include "core/sorted_list.h"
+#include "platform/platform.h"
+#include "windowlist/form_windowlist.h"
+
+namespace vorlix::app {
+
+inline constexpr platform::Colour kLampRed = 0xFF;
+inline constexpr platform::Colour kLampGreen = 0xC000;
+inline constexpr platform::Colour kLampYellow = 0xEEDD;
+inline constexpr int kReturnKey = 13;
+inline constexpr float kPanelHeight = 3750;
+inline constexpr std::string_view kMessageCaption = "Vorlix";
+
+class Form_Main final : public platform::MainWindowEvents {
+public:
+    // Creates the window (not shown) and its scan timer with their design
+    // values.
+    Form_Main(platform::Services services, ProgramState& state);
+    Form_Main(const Form_Main&) = delete;
+    Form_Main& operator=(const Form_Main&) = delete;
+    ~Form_Main() override;
+
+    void attach_panel(windowlist::Form_WindowList& panel) { panel_ = &panel; }
+    platform::MainWindowView& view() { return *view_; }
+
+    // The start-up sequence. Needs the panel attached.
+    void Form_Load();
+
+    // The scan tick. One that falls due while a tick is yielding is skipped.
+    void Timer_Destroy_Timer();
+
+    const SortedList& List_Title() const { return list_title_; }
+    platform::Timer& Timer_Destroy() { return *timer_destroy_; }
+
+    // platform::MainWindowEvents
+    void Command_ADD_Click() override;
+    void Command_REMOVE_Click() override;
+    void Text_Title_KeyDown(int key_code, int shift) override;
+    void List_Title_Click() override;
+    void Command_Timer_Click() override;
+    void Command_TimerS_Click() override;
+    void Command_Window_Click() override;
+    void Form_Unload(int& cancel) override;
+
+private:
+    void Save_Blacklist() { save_.Save_Blacklist(); }
+
+    platform::Services services_;
+    ProgramState& state_;
+    std::unique_ptr<platform::MainWindowView> view_;
+    std::unique_ptr<platform::Timer> timer_destroy_;
+    SortedList list_title_;
+    BlacklistSave save_;
+    windowlist::Form_WindowList* panel_ = nullptr;
+    bool scanning_ = false;
+};
+
+}  // namespace vorlix::app
