@@ -128,20 +128,6 @@ TEST(SortedListView, MirrorAlwaysEqualsTheEntries) {
     EXPECT_NE(view.shown, list.entries());
 }
 
-TEST(SortedListView, SelectionComesFromTheView) {
-    SortedList list;
-    EXPECT_EQ(list.selected(), -1);
-    RecordingListView view;
-    list.attach(&view);
-    list.add("[b]");
-    view.selection = 0;
-    EXPECT_EQ(list.selected(), 0);
-    list.add("[a]");  // inserted before the selection, which moves with it
-    EXPECT_EQ(list.selected(), 1);
-    list.remove(1);
-    EXPECT_EQ(list.selected(), -1);
-}
-
 TEST(ListEntry, BracketsOnAndOff) {
     EXPECT_EQ(make_entry("Win a prize"), "[Win a prize]");
     EXPECT_EQ(make_entry(""), "[]");
