@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
@@ -73,6 +74,8 @@ constexpr std::uint32_t kClientEvents =
     XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
 constexpr std::uint32_t kRootEvents =
     XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
+
+constexpr std::chrono::milliseconds kReadEvery{1};
 
 constexpr const char* kNoWindows = ": Vorlix cannot see any windows";
 
@@ -173,6 +176,7 @@ struct X11WindowSystem::State {
     xcb_window_t wm_check = 0;  // the window manager's check window, once verified
     bool wm_closes = false;     // the window manager lists _NET_CLOSE_WINDOW
     bool must_flush = false;
+    std::chrono::steady_clock::time_point last_read{};
 
     bool live() const { return conn && xcb_connection_has_error(conn.get()) == 0; }
     xcb_connection_t* c() const { return conn.get(); }
@@ -367,13 +371,20 @@ struct X11WindowSystem::State {
     }
 
     // Brings the table up to date with what the server has already sent.
-    void sync() {
+    // Reading the socket is a system call, and a scan makes tens of
+    // thousands of look-ups: the socket is read at most once a millisecond,
+    // while events already read are handled on every call.
+    void sync(bool force = false) {
         if (!live()) return;
-        while (xcb_generic_event_t* raw = xcb_poll_for_event(c())) {
+        const auto now = std::chrono::steady_clock::now();
+        const bool read = force || now - last_read >= kReadEvery;
+        if (read) last_read = now;
+        while (xcb_generic_event_t* raw =
+                   read ? xcb_poll_for_event(c()) : xcb_poll_for_queued_event(c())) {
             Reply<xcb_generic_event_t> e(raw);
             handle(e.get());
         }
-        collect(false);
+        if (read) collect(false);  // polling for a reply reads the socket too
         if (must_flush) {
             xcb_flush(c());
             must_flush = false;
@@ -563,7 +574,7 @@ X11WindowSystem::X11WindowSystem(std::unique_ptr<State> state) : s_(std::move(st
 X11WindowSystem::~X11WindowSystem() = default;
 
 WindowId X11WindowSystem::first_top_level(WindowId /*from*/) {
-    s_->sync();
+    s_->sync(/*force=*/true);
     if (!s_->live()) return 0;
     return s_->walk();
 }
@@ -599,7 +610,11 @@ WindowId X11WindowSystem::find_by_title(std::string_view title) {
     if (!s_->live()) return 0;
     // Windows created since the walk are read once, in one batch.
     s_->fetch_fresh();
-    const auto it = s_->by_key.find(text::fold_case(text::normalize_title(title)));
+    // normalize_title changes only non-ASCII characters, and most
+    // candidates are plain ASCII: skip it for them.
+    const bool ascii = std::all_of(title.begin(), title.end(),
+                                   [](char ch) { return static_cast<unsigned char>(ch) < 0x80; });
+    const auto it = s_->by_key.find(text::fold_case(ascii ? title : text::normalize_title(title)));
     return it == s_->by_key.end() ? 0 : it->second.front();
 }
 

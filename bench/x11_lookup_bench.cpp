@@ -1,0 +1,133 @@
+// The X11 window system at scale on a private Xvfb: a scan tick's look-ups
+// through the title table, the walk that fills it, and one X round trip for
+// comparison (the least that a look-up asking the server could cost).
+// Argument "openbox" runs the server under openbox.
+#include <xcb/xcb.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "bench_util.h"
+#include "core/scanner.h"
+#include "core/sorted_list.h"
+#include "platform/x11/x11_window_system.h"
+#include "test_client.h"
+#include "x_server.h"
+
+using namespace vorlix;
+
+namespace {
+
+struct Tick {
+    double ms;
+    long lookups;
+    std::uint64_t replies;
+};
+
+Tick scan_tick(platform::x11::X11WindowSystem& ws, const SortedList& blacklist,
+               const std::vector<std::string>& names) {
+    long lookups = 0;
+    double kills = 0;
+    scanner::Hooks hooks;
+    hooks.find = [&](const std::string& candidate) {
+        ++lookups;
+        return ws.find_by_title(candidate);
+    };
+    hooks.post_close = [](platform::WindowId) {};  // the windows must stay for the next run
+    hooks.yield = [] {};
+    hooks.killed = [](double) {};
+    const std::uint64_t before = ws.replies_waited();
+    Tick t{};
+    t.ms = bench::median_ms(5, [&] {
+        lookups = 0;
+        for (auto w = ws.first_top_level(0); w != 0; w = ws.next_top_level(w)) {
+            (void)ws.is_visible(w);
+            (void)ws.owner(w);
+            (void)ws.title(w);
+        }
+        scanner::walk(blacklist, names, 0, kills, hooks);
+    });
+    t.lookups = lookups;
+    t.replies = (ws.replies_waited() - before) / 5;
+    return t;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const bool with_wm = argc > 1 && std::string(argv[1]) == "openbox";
+    auto server = testing::XServer::start(with_wm);
+    if (!server) {
+        std::fprintf(stderr, "%s\n", server.error().message.c_str());
+        return 1;
+    }
+    const std::string display = server.value()->display();
+    testing::TestClient client(display, with_wm);
+    auto ws = platform::x11::X11WindowSystem::open(display.c_str());
+
+    const auto titles = bench::make_titles(SortedList::kMaxEntries);
+    const std::vector<std::string> all_names = {"Microsoft Internet Explorer",
+                                                "Mozilla",
+                                                "Netscape 6",
+                                                "Mozilla Firefox",
+                                                "Opera",
+                                                "Google Chrome",
+                                                "Microsoft Edge",
+                                                "Chromium",
+                                                "Safari",
+                                                "Konqueror"};
+
+    bench::header(with_wm ? "X11 look-ups, Xvfb under openbox"
+                          : "X11 look-ups, Xvfb, no window manager");
+    int open_windows = 0;
+    for (const int windows : {10, 50, 200, 1000}) {
+        // Every other window carries a blacklisted title, so half the
+        // windows are hits when their browser name is tried.
+        for (; open_windows < windows; ++open_windows) {
+            const auto& t = titles[static_cast<std::size_t>(open_windows)];
+            const auto w =
+                client.create(t + " - " + all_names[static_cast<std::size_t>(open_windows) % 3]);
+            client.map(w);
+        }
+        (void)ws->first_top_level(0);
+        bench::row("walk, unchanged windows", std::to_string(windows) + " windows",
+                   bench::median_ms(21, [&] {
+                       for (auto w = ws->first_top_level(0); w != 0; w = ws->next_top_level(w)) {
+                           (void)ws->is_visible(w);
+                           (void)ws->title(w);
+                       }
+                   }));
+        for (const int n_titles : {10, 100, 1000, SortedList::kMaxEntries}) {
+            for (const std::size_t n_names : {std::size_t{1}, std::size_t{3}, std::size_t{10}}) {
+                if (windows != 200 && !(n_titles == 100 && n_names == 3)) continue;
+                SortedList blacklist;
+                std::vector<std::string> entries;
+                for (int i = 0; i < n_titles; ++i)
+                    entries.push_back(make_entry(titles[static_cast<std::size_t>(i)]));
+                (void)blacklist.add_all(entries);
+                const std::vector<std::string> names(
+                    all_names.begin(), all_names.begin() + static_cast<long>(n_names));
+                const Tick t = scan_tick(*ws, blacklist, names);
+                char size[64];
+                std::snprintf(size, sizeof size, "%d x %zu, %d win", n_titles, n_names, windows);
+                char note[128];
+                std::snprintf(note, sizeof note, "%.3f us/look-up, %llu replies waited per tick",
+                              t.lookups > 0 ? t.ms * 1000.0 / static_cast<double>(t.lookups) : 0.0,
+                              static_cast<unsigned long long>(t.replies));
+                bench::row("scan tick (walk + look-ups, no yield)", size, t.ms, note);
+            }
+        }
+    }
+
+    // The floor of any look-up that asks the server: one round trip.
+    xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
+    const double rt = bench::median_ms(5, [&] {
+        for (int i = 0; i < 1000; ++i)
+            std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    });
+    xcb_disconnect(c);
+    bench::row("one X round trip (GetInputFocus)", "x 1000", rt, std::to_string(rt) + " us each");
+    return 0;
+}
