@@ -3,6 +3,7 @@
 #include "platform/x11/x11_window_system.h"
 
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -196,12 +197,15 @@ TEST_F(X11WindowSystemTest, FindMatchesTheWholeTitleIgnoringCaseInAnyScript) {
     const xcb_window_t aerger = shown("\xC3\xA4rger - X");                    // ärger - X
     const xcb_window_t cyrillic = shown("\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB7");  // Приз
     const xcb_window_t firefox = shown("Page \xE2\x80\x94 Mozilla Firefox");  // em dash
+    const xcb_window_t en_dash = shown("Home \xE2\x80\x93 Netscape 6");
     ws_->first_top_level(0);
 
     EXPECT_EQ(ws_->find_by_title("\xC3\x84RGER - x"), aerger);                    // ÄRGER - x
     EXPECT_EQ(ws_->find_by_title("\xD0\xBF\xD0\xA0\xD0\x98\xD0\x97"), cyrillic);  // пРИЗ
     EXPECT_EQ(ws_->find_by_title("PAGE - MOZILLA FIREFOX"), firefox);
     EXPECT_EQ(ws_->find_by_title("Page \xE2\x80\x93 Mozilla Firefox"), firefox);  // en dash
+    EXPECT_EQ(ws_->find_by_title("home - netscape 6"), en_dash);
+    EXPECT_EQ(ws_->title(en_dash), "Home - Netscape 6");
     EXPECT_EQ(ws_->find_by_title("\xC3\xA4rger"), 0u);
     EXPECT_EQ(ws_->find_by_title("\xC3\xA4rger - X "), 0u);
     EXPECT_EQ(ws_->find_by_title(" \xC3\xA4rger - X"), 0u);
@@ -243,6 +247,21 @@ TEST_F(X11WindowSystemTest, LookUpsAfterAWalkMakeNoRoundTripAndSeeTitleChanges) 
     const xcb_window_t late = shown("Late arrival");
     EXPECT_TRUE(eventually([&] { return ws_->find_by_title("late arrival") == late; }));
     EXPECT_GT(ws_->replies_waited(), before);
+}
+
+TEST_F(X11WindowSystemTest, EventsAreReadWhenTheSocketSaysSoAndDoNotPileUp) {
+    const int fd = ws_->event_fd();
+    ASSERT_GE(fd, 0);
+    auto readable = [fd](int wait_ms) {
+        pollfd p{fd, POLLIN, 0};
+        return poll(&p, 1, wait_ms) == 1;
+    };
+    ws_->process_events();
+    EXPECT_FALSE(readable(0));
+    client_->set_wm_name(client_->root(), "Root property changed");
+    EXPECT_TRUE(readable(3000));
+    ws_->process_events();
+    EXPECT_FALSE(readable(0));
 }
 
 TEST_F(X11WindowSystemTest, WindowsDestroyedDuringTheWalkArePassedOverQuietly) {
@@ -353,6 +372,8 @@ TEST_F(X11WindowSystemTest, WithoutADisplayNothingIsListedAndTheNoticeSaysWhy) {
         const ScopedEnv no_display("DISPLAY", nullptr);
         const auto ws = X11WindowSystem::open();
         EXPECT_EQ(ws->notice(), "No X display: Vorlix cannot see any windows");
+        EXPECT_EQ(ws->event_fd(), -1);
+        ws->process_events();
         EXPECT_EQ(ws->first_top_level(0), 0u);
         EXPECT_EQ(ws->find_by_title("Anything"), 0u);
         ws->post_close(1);
@@ -397,6 +418,8 @@ TEST_F(X11WindowSystemTest, ALostServerEndsEverythingQuietly) {
     EXPECT_EQ(ws->first_top_level(0), 0u);
     EXPECT_EQ(ws->find_by_title("Soon gone"), 0u);
     ws->post_close(1);
+    ws->process_events();
+    EXPECT_EQ(ws->event_fd(), -1);
     EXPECT_NE(ws->notice().find("cannot see any windows"), std::string::npos) << ws->notice();
 }
 

@@ -643,6 +643,14 @@ std::string X11WindowSystem::notice() const {
     return {};
 }
 
+int X11WindowSystem::event_fd() const {
+    return s_->live() ? xcb_get_file_descriptor(s_->c()) : -1;
+}
+
+void X11WindowSystem::process_events() {
+    s_->sync(/*force=*/true);
+}
+
 std::uint64_t X11WindowSystem::replies_waited() const {
     return s_->waited;
 }

@@ -33,6 +33,12 @@ public:
     void post_close(WindowId w) override;
     std::string notice() const override;
 
+    // The connection's socket, or -1 without one. Whoever runs the event
+    // loop watches it and calls process_events() when it is readable, so
+    // that events do not pile up while no walk or look-up runs.
+    [[nodiscard]] int event_fd() const;
+    void process_events();
+
     // How many replies this adapter has blocked on since it was opened: the
     // measure of its X round trips, for tests and benchmarks.
     [[nodiscard]] std::uint64_t replies_waited() const;
