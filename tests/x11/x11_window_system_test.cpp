@@ -315,8 +315,8 @@ TEST_F(X11WindowSystemTest, CloseRequestReachesTheClientAndNeverKillsIt) {
     ws_->post_close(0xFFFFFFFFFFull);
 }
 
-// A stand-in window manager on the bare server: it stacks `listed` above a
-// destroyed window and knows nothing of `unlisted`.
+// A stand-in window manager on the bare server: its list names `listed` and a
+// destroyed window, both twice, and knows nothing of `unlisted`.
 struct Posed {
     xcb_window_t listed;
     xcb_window_t unlisted;
@@ -328,7 +328,7 @@ protected:
     Posed pose(bool check_names_itself) {
         const Posed p{shown("Listed - Browser"), shown("Not in the list"), client_->create("Gone")};
         client_->destroy(p.gone);
-        client_->pose_as_window_manager({p.gone, p.listed},
+        client_->pose_as_window_manager({p.gone, p.listed, p.gone, p.listed},
                                         {"_NET_CLIENT_LIST_STACKING", "_NET_CLOSE_WINDOW"},
                                         check_names_itself);
         return p;
@@ -414,6 +414,10 @@ TEST_F(X11WindowSystemTest, ALostServerEndsEverythingQuietly) {
         other.map(w);
         ASSERT_EQ(ws->first_top_level(0), w);
         started.value()->kill();
+        // Half way through a walk: it ends, and the table is not read.
+        EXPECT_TRUE(eventually([&] { return ws->title(w).empty(); }));
+        EXPECT_FALSE(ws->is_visible(w));
+        EXPECT_EQ(ws->next_top_level(w), 0u);
     }
     EXPECT_EQ(ws->first_top_level(0), 0u);
     EXPECT_EQ(ws->find_by_title("Soon gone"), 0u);

@@ -393,7 +393,7 @@ struct X11WindowSystem::State {
 
     // Adds windows to the table: every request goes out before the first
     // reply is read, so the batch costs one round trip.
-    void fetch(const std::vector<xcb_window_t>& ids) {
+    void fetch(const std::vector<xcb_window_t>& ids, bool index) {
         struct Ask {
             xcb_window_t id;
             xcb_get_window_attributes_cookie_t attributes;
@@ -414,7 +414,9 @@ struct X11WindowSystem::State {
             Window w;
             if (attributes) {
                 w.override_redirect = attributes->override_redirect != 0;
-                w.viewable = attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+                // Its own map state, as MapNotify and UnmapNotify keep it: a
+                // client on another desktop, in an unmapped frame, counts as shown.
+                w.viewable = attributes->map_state != XCB_MAP_STATE_UNMAPPED;
             }
             for (std::size_t p = 0; p < kPropCount; ++p) {
                 if (gone) {
@@ -430,7 +432,7 @@ struct X11WindowSystem::State {
             w.key = text::fold_case(w.title);
             w.rank = next_rank++;
             windows.insert_or_assign(a.id, std::move(w));
-            index_insert(a.id, windows.at(a.id));
+            if (index) index_insert(a.id, windows.at(a.id));
         }
     }
 
@@ -438,7 +440,7 @@ struct X11WindowSystem::State {
         if (fresh.empty()) return;
         const std::vector<xcb_window_t> ids(fresh.begin(), fresh.end());
         fresh.clear();
-        fetch(ids);
+        fetch(ids, /*index=*/true);
     }
 
     // A window manager counts when its check window names itself.
@@ -446,8 +448,8 @@ struct X11WindowSystem::State {
         if (check == wm_check) return;
         wm_check = 0;
         if (check == 0) return;
-        const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-        xcb_change_window_attributes(c(), check, XCB_CW_EVENT_MASK, &mask);
+        // The same events as for any top-level window: selecting replaces.
+        xcb_change_window_attributes(c(), check, XCB_CW_EVENT_MASK, &kClientEvents);
         auto r = wait(xcb_get_property_reply,
                       get_property(check, atoms[kNetSupportingWmCheck], XCB_ATOM_WINDOW, 1));
         const auto self = property_longs(r.get(), XCB_ATOM_WINDOW);
@@ -485,25 +487,28 @@ struct X11WindowSystem::State {
         // manager stacks them, never its frames.
         const auto* kids = xcb_query_tree_children(tree.get());
         std::vector<xcb_window_t> members;
+        std::unordered_set<xcb_window_t> member_set;
         std::unordered_set<xcb_window_t> clients;
+        // Each window once, even if a list names it twice: the walk must end.
+        auto add = [&](xcb_window_t id) {
+            if (member_set.insert(id).second) members.push_back(id);
+        };
         if (by_wm) {
             const auto list = property_longs(stacking.get(), XCB_ATOM_WINDOW);
-            members.assign(list.rbegin(), list.rend());
+            for (auto it = list.rbegin(); it != list.rend(); ++it) add(*it);
             clients.insert(list.begin(), list.end());
         }
-        for (int i = xcb_query_tree_children_length(tree.get()); i-- > 0;)
-            if (!clients.contains(kids[i])) members.push_back(kids[i]);
+        for (int i = xcb_query_tree_children_length(tree.get()); i-- > 0;) add(kids[i]);
 
-        const std::unordered_set<xcb_window_t> member_set(members.begin(), members.end());
         std::erase_if(windows,
                       [&](const auto& entry) { return !member_set.contains(entry.first); });
-        by_key.clear();  // rebuilt below in the new stacking order
         fresh.clear();
         std::vector<xcb_window_t> unknown;
         for (const xcb_window_t id : members)
             if (!windows.contains(id)) unknown.push_back(id);
-        fetch(unknown);
+        fetch(unknown, /*index=*/false);
 
+        // The index, rebuilt in the new stacking order.
         by_key.clear();
         next_rank = 0;
         for (const xcb_window_t id : members) {
@@ -526,6 +531,7 @@ struct X11WindowSystem::State {
 
     const Window* known(WindowId w) {
         sync();
+        if (!live()) return nullptr;
         auto it = windows.find(static_cast<xcb_window_t>(w));
         if (w > 0xFFFFFFFFu || it == windows.end() || it->second.override_redirect) return nullptr;
         return &it->second;
@@ -581,6 +587,7 @@ WindowId X11WindowSystem::first_top_level(WindowId /*from*/) {
 
 WindowId X11WindowSystem::next_top_level(WindowId w) {
     s_->sync();
+    if (!s_->live()) return 0;
     const auto at = s_->position.find(static_cast<xcb_window_t>(w));
     if (w > 0xFFFFFFFFu || at == s_->position.end() || !s_->windows.contains(at->first)) return 0;
     // Windows destroyed since the walk began are passed over.
