@@ -10,6 +10,7 @@
 #include "core/number.h"
 #include "core/scanner.h"
 #include "core/version.h"
+#include "windowlist/module_function.h"
 
 namespace vorlix::app {
 namespace {
@@ -36,59 +37,78 @@ Form_Main::~Form_Main() {
     list_title_.attach(nullptr);
 }
 
+// Start-up reads the data files with a yield after every line, as the files
+// may be long; neither window is shown yet.
+int Form_Main::load_blacklist(const std::string& path) {
+    const auto bytes = data_files::read_if_present(services_.files, path);
+    if (!bytes) return 0;
+    // Collected, then sorted in one go. Lines past the list's capacity are
+    // read but not kept.
+    std::vector<std::string> entries;
+    for (lines::LineReader reader(*bytes); !reader.eof();) {
+        std::string line = reader.read_line();
+        if (entries.size() < static_cast<std::size_t>(SortedList::kMaxEntries)) {
+            entries.push_back(make_entry(line));
+        }
+        services_.toolkit.do_events();
+    }
+    return list_title_.add_all(std::move(entries));
+}
+
+void Form_Main::load_browser_names(const std::string& path) {
+    state_.browser_names.clear();
+    if (const auto bytes = data_files::read_if_present(services_.files, path)) {
+        for (lines::LineReader reader(*bytes); !reader.eof();) {
+            state_.browser_names.push_back(reader.read_line());
+            services_.toolkit.do_events();
+        }
+    }
+    if (state_.browser_names.empty()) {
+        state_.browser_names.emplace_back(data_files::kDefaultBrowserName);
+    }
+}
+
+long long Form_Main::count_lines(const std::string& path) {
+    long long count = 0;
+    if (const auto bytes = data_files::read_if_present(services_.files, path)) {
+        for (lines::LineReader reader(*bytes); !reader.eof();) {
+            reader.read_line();
+            ++count;
+            services_.toolkit.do_events();
+        }
+    }
+    return count;
+}
+
 void Form_Main::Form_Load() {
     auto& toolkit = services_.toolkit;
-    auto& files = services_.files;
     const platform::AppInfo app = toolkit.app_info();
 
     state_.shown_titles.clear();
     view_->set_caption(application_caption());
     view_->set_lamp(kLampGreen);
+    timer_destroy_->set_interval(data_files::read_interval(
+        services_.files, data_files::path_of(app, data_files::kConfigName)));
 
-    timer_destroy_->set_interval(
-        data_files::read_interval(files, data_files::path_of(app, data_files::kConfigName)));
-
-    // The blacklist: lines collected with a yield after each, then sorted in
-    // one go (neither window is shown yet). Lines past the list's capacity
-    // are read but not kept.
     const std::string blacklist_path = data_files::path_of(app, data_files::kBlacklistName);
-    int loaded = 0;
-    if (const auto bytes = data_files::read_if_present(files, blacklist_path)) {
-        std::vector<std::string> entries;
-        for (lines::LineReader reader(*bytes); !reader.eof();) {
-            std::string line = reader.read_line();
-            if (entries.size() < static_cast<std::size_t>(SortedList::kMaxEntries)) {
-                entries.push_back(make_entry(line));
-            }
-            toolkit.do_events();
-        }
-        loaded = list_title_.add_all(std::move(entries));
-    }
-
-    state_.browser_names.clear();
-    if (const auto bytes = data_files::read_if_present(
-            files, data_files::path_of(app, data_files::kBrowserNamesName))) {
-        for (lines::LineReader reader(*bytes); !reader.eof();) {
-            state_.browser_names.push_back(reader.read_line());
-            toolkit.do_events();
-        }
-    }
-
-    long long line_count = 0;
-    if (const auto bytes = data_files::read_if_present(files, blacklist_path)) {
-        for (lines::LineReader reader(*bytes); !reader.eof();) {
-            reader.read_line();
-            ++line_count;
-            toolkit.do_events();
-        }
-    }
-
-    if (state_.browser_names.empty()) {
-        state_.browser_names.emplace_back(data_files::kDefaultBrowserName);
-    }
+    const int loaded = load_blacklist(blacklist_path);
+    // The names must be complete before the panel's first refresh uses them.
+    load_browser_names(data_files::path_of(app, data_files::kBrowserNamesName));
+    const long long line_count = count_lines(blacklist_path);
     state_.kill_count = 0;
 
-    if (auto* panel = panel_->touch()) panel->set_height(kPanelHeight);
+    // Any use of the panel below makes it again when it was closed during a
+    // yield of its load; a new panel gets its height too.
+    unsigned sized = 0;
+    auto touch_panel = [&]() -> platform::PanelView* {
+        platform::PanelView* panel = panel_->touch();
+        if (panel && panel_->generation() != sized) {
+            panel->set_height(kPanelHeight);
+            sized = panel_->generation();
+        }
+        return panel;
+    };
+    touch_panel();
 
     if (line_count > 0) {
         std::string status = "  Blacklist loaded: " + std::to_string(loaded) + " popup filtered";
@@ -98,18 +118,24 @@ void Form_Main::Form_Load() {
         view_->set_status(status);
     }
 
+    // The pair is centred across, with the docking gap between; the main
+    // window alone is centred down.
     const platform::ScreenSize screen = toolkit.screen_size();
-    const platform::PanelView* placed = panel_->touch();
+    const platform::PanelView* placed = touch_panel();
     const float panel_width = placed ? placed->width() : 0.0f;
-    const float left = (screen.width - view_->width() - panel_width - 30.0f) / 2.0f;
-    const float top = (screen.height - view_->height()) / 2.0f;
-    view_->move(left, top);
+    view_->move((screen.width - view_->width() - panel_width - windowlist::kDockGap) / 2.0f,
+                (screen.height - view_->height()) / 2.0f);
 
     view_->show();
-    if (auto* panel = panel_->touch()) panel->show();
+    if (auto* panel = touch_panel()) {
+        panel->show();
+        // The design caption already says shown, unless a panel closed during
+        // the yields above has changed it.
+        view_->set_window_button_caption(windowlist::kShownCaption);
+    }
 
     timer_destroy_->set_enabled(true);
-    if (panel_->touch()) panel_->Timer_PosWindow()->set_enabled(true);
+    if (touch_panel()) panel_->Timer_PosWindow()->set_enabled(true);
 }
 
 void Form_Main::Timer_Destroy_Timer() {

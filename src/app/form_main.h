@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "app/blacklist_save.h"
@@ -53,6 +54,10 @@ public:
 
 private:
     void Save_Blacklist() { save_.Save_Blacklist(); }
+    // How many entries were added.
+    int load_blacklist(const std::string& path);
+    void load_browser_names(const std::string& path);
+    long long count_lines(const std::string& path);
 
     platform::Services services_;
     ProgramState& state_;

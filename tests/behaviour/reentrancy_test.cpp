@@ -67,6 +67,19 @@ TEST_F(Reentrancy, NestedRefreshesKeepTheListInStepWithTheShownTitles) {
     expect_in_step();
 }
 
+TEST_F(Reentrancy, RefreshNestedInARefillAddsNothingTwice) {
+    windows.add("a - Microsoft Internet Explorer");
+    windows.add("b - Microsoft Internet Explorer");
+    start();
+    windows.add("c - Microsoft Internet Explorer");
+    toolkit.after_yields(3 + 1, [&] { refresh(); });  // the refill's first yield
+    refresh();
+    const Lines all{"a - Microsoft Internet Explorer", "b - Microsoft Internet Explorer",
+                    "c - Microsoft Internet Explorer"};
+    EXPECT_EQ(window_titles(), all);
+    EXPECT_EQ(state().shown_titles, all);
+}
+
 TEST_F(Reentrancy, EditsDuringASaveAreSavedAgainAfterIt) {
     put_file("Vorlix.dat", "A\r\nB\r\nC\r\n");
     start();

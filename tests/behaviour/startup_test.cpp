@@ -154,6 +154,20 @@ TEST_F(StartUp, PanelLoadRunsDuringStartUpWithTheBrowserNamesAlreadyRead) {
     EXPECT_EQ(window_titles(), Lines{"Page - Opera"});
 }
 
+TEST_F(StartUp, PanelClosedDuringItsFirstLoadIsMadeAgainAndShown) {
+    windows.add("a - Microsoft Internet Explorer");
+    toolkit.on_yield(1, [&] { panel()->close(); });
+    start();
+    ASSERT_NE(panel(), nullptr);
+    EXPECT_EQ(toolkit.panels_created(), 2);
+    EXPECT_TRUE(panel()->visible());
+    EXPECT_EQ(panel()->height(), 3750);
+    EXPECT_EQ(window_titles(), Lines{"a - Microsoft Internet Explorer"});
+    EXPECT_EQ(main().button_caption(), ">>  <<");
+    ASSERT_NE(dock_timer(), nullptr);
+    EXPECT_TRUE(dock_timer()->enabled());
+}
+
 TEST_F(StartUp, OverlongBlacklistLoadsTheFirst32767AndSaysSo) {
     std::string bytes;
     for (int i = 0; i < 32767 + 5; ++i) bytes += "t" + std::to_string(i) + "\r\n";
