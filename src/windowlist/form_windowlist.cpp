@@ -72,6 +72,7 @@ void Form_WindowList::Form_Load() {
 
 void Form_WindowList::Form_Unload(int& cancel) {
     (void)cancel;  // closing always goes ahead
+    if (!view_) return;
     main_.set_window_button_caption(kHiddenCaption);
     if (timer_pos_window_) timer_pos_window_->set_enabled(false);
     timer_pos_window_.reset();

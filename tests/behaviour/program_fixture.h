@@ -49,7 +49,7 @@ protected:
     std::optional<std::string> file(const std::string& name) const {
         return files.file(path(name));
     }
-    // The files in the folder other than temporary leftovers.
+    // Every file on the fake disk, temporary leftovers included.
     std::vector<std::string> file_names() const {
         std::vector<std::string> names;
         for (const auto& [p, bytes] : files.files()) names.push_back(p);

@@ -111,8 +111,8 @@ void FakePanel::close() {
 
 // --- FakeTimer ---
 
-FakeTimer::FakeTimer(FakeToolkit& toolkit, std::function<void()> on_tick, int serial)
-    : toolkit_(toolkit), on_tick_(std::move(on_tick)), serial_(serial) {
+FakeTimer::FakeTimer(FakeToolkit& toolkit, std::function<void()> on_tick)
+    : toolkit_(toolkit), on_tick_(std::move(on_tick)) {
     toolkit_.timers_.push_back(this);
 }
 
@@ -155,7 +155,7 @@ std::unique_ptr<platform::PanelView> FakeToolkit::create_panel(platform::PanelEv
 }
 
 std::unique_ptr<platform::Timer> FakeToolkit::create_timer(std::function<void()> on_tick) {
-    return std::make_unique<FakeTimer>(*this, std::move(on_tick), next_timer_serial_++);
+    return std::make_unique<FakeTimer>(*this, std::move(on_tick));
 }
 
 void FakeToolkit::do_events() {
@@ -186,17 +186,6 @@ void FakeToolkit::message_box(std::string_view text, std::string_view caption, i
 void FakeToolkit::end() {
     ended_ = true;
     throw ProgramEnded{};
-}
-
-std::vector<FakeTimer*> FakeToolkit::timers() const {
-    return timers_;
-}
-
-FakeTimer* FakeToolkit::timer_by_serial(int serial) const {
-    for (FakeTimer* timer : timers_) {
-        if (timer->serial() == serial) return timer;
-    }
-    return nullptr;
 }
 
 }  // namespace vorlix::test

@@ -169,7 +169,7 @@ private:
 
 class FakeTimer final : public platform::Timer {
 public:
-    FakeTimer(FakeToolkit& toolkit, std::function<void()> on_tick, int serial);
+    FakeTimer(FakeToolkit& toolkit, std::function<void()> on_tick);
     ~FakeTimer() override;
 
     void set_interval(int ms) override { interval_ = ms; }
@@ -183,12 +183,10 @@ public:
     // How often the timer went from disabled to enabled, i.e. how often a
     // fresh interval started.
     int starts() const { return starts_; }
-    int serial() const { return serial_; }
 
 private:
     FakeToolkit& toolkit_;
     std::function<void()> on_tick_;
-    int serial_;
     int interval_ = 0;
     bool enabled_ = false;
     int starts_ = 0;
@@ -243,8 +241,7 @@ public:
     bool ended() const { return ended_; }
 
     // Live timers, in order of creation.
-    std::vector<FakeTimer*> timers() const;
-    FakeTimer* timer_by_serial(int serial) const;
+    std::vector<FakeTimer*> timers() const { return timers_; }
 
 private:
     friend class FakeMainWindow;
@@ -258,7 +255,6 @@ private:
     FakePanel* panel_ = nullptr;
     int panels_created_ = 0;
     std::vector<FakeTimer*> timers_;
-    int next_timer_serial_ = 0;
     long yields_ = 0;
     std::multimap<long, std::function<void()>> scripted_;
     std::function<void()> every_yield_;
