@@ -1,0 +1,33 @@
+# Sourced by the Wine scripts: makes sure DISPLAY names a running X server.
+# With DISPLAY unset, one Xvfb per build folder is started and left running
+# for the following tests; its number is kept in the build folder.
+vorlix_wine_display() {
+    local build="$1"
+    if [ -n "${DISPLAY:-}" ]; then
+        return
+    fi
+    local state="$build/wine-display"
+    (
+        flock 8
+        if [ -f "$state" ]; then
+            local n
+            n="$(cat "$state")"
+            if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$(cat "$state.pid" 2>/dev/null || echo 0)" 2>/dev/null; then
+                exit 0
+            fi
+        fi
+        local n=90
+        while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do
+            n=$((n + 1))
+        done
+        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 8>&- &
+        echo $! >"$state.pid"
+        echo "$n" >"$state"
+        for _ in $(seq 100); do
+            [ -e "/tmp/.X11-unix/X$n" ] && break
+            sleep 0.05
+        done
+    ) 8>"$state.lock"
+    DISPLAY=":$(cat "$state")"
+    export DISPLAY
+}

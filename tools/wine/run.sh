@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Runs a Windows program under wine64 for CTest (CMAKE_CROSSCOMPILING_EMULATOR).
+# Each build folder gets a private Wine prefix, created on first use, and a
+# virtual X display when none is given, so that CI needs no desktop.
+#
+#   VORLIX_WINE_BUILD   build folder (default: the current folder's ancestor
+#                       holding CMakeCache.txt)
+#   WINEPREFIX          overrides the private prefix
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+
+find_build() {
+    local d="$PWD"
+    while [ "$d" != "/" ]; do
+        if [ -f "$d/CMakeCache.txt" ]; then
+            printf '%s\n' "$d"
+            return
+        fi
+        d="$(dirname "$d")"
+    done
+    printf '%s\n' "$PWD"
+}
+
+build="${VORLIX_WINE_BUILD:-$(find_build)}"
+export WINEPREFIX="${WINEPREFIX:-$build/wine-prefix}"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEARCH=win64
+# No Mono or Gecko installer dialogs while the prefix is made.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+
+wine_bin="$(command -v wine64 || true)"
+if [ -z "$wine_bin" ]; then
+    for c in /usr/lib/wine/wine64 /usr/bin/wine; do
+        if [ -x "$c" ]; then wine_bin="$c"; break; fi
+    done
+fi
+[ -n "$wine_bin" ] || { echo "run.sh: wine64 not found" >&2; exit 127; }
+
+# shellcheck source=display.sh
+. "$here/display.sh"
+vorlix_wine_display "$build"
+
+wineserver_bin="$(command -v wineserver || echo /usr/lib/wine/wineserver64)"
+
+# Serialises prefix creation between concurrent callers.
+mkdir -p "$(dirname "$WINEPREFIX")"
+(
+    flock 9
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        "$wine_bin" wineboot -i >/dev/null 2>&1 9>&- || true
+        "$wineserver_bin" -w 9>&- || true
+    fi
+) 9>"$WINEPREFIX.lock"
+
+# A server that outlives each test saves its start-up (seconds) per test; it
+# goes away by itself once the tests have been idle for a while. Wine's own
+# background processes are started here, detached from our output, because
+# a test's runner waits for everything that holds the test's output open.
+if "$wineserver_bin" -p30 </dev/null >/dev/null 2>&1; then
+    "$wine_bin" wineboot </dev/null >/dev/null 2>&1 || true
+fi
+
+exec "$wine_bin" "$@"
