@@ -106,7 +106,13 @@ void replace_all(std::string& s, std::string_view from, std::string_view to) {
 std::string fold_case(std::string_view s) {
     std::string out;
     out.reserve(s.size());
-    for (std::size_t i = 0; i < s.size();) {
+    // Most titles are plain ASCII: fold those bytes without decoding.
+    std::size_t i = 0;
+    for (; i < s.size() && static_cast<unsigned char>(s[i]) < 0x80; ++i) {
+        const char c = s[i];
+        out += (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+    }
+    while (i < s.size()) {
         const Decoded d = decode(s, i);
         if (d.valid) {
             encode(fold(d.cp), out);

@@ -1,6 +1,0 @@
-#include <gtest/gtest.h>
-#include <windows.h>
-
-TEST(Smoke, RunsUnderWindows) {
-    EXPECT_NE(GetModuleHandleW(nullptr), nullptr);
-}
