@@ -1,5 +1,6 @@
 #include "windowlist/form_windowlist.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "app/scoped_value.h"
@@ -130,15 +131,9 @@ void Form_WindowList::Update_Window_List() {
     for (const std::string& title : all_titles) {
         std::string name = learnable_name(title);
         if (name.empty()) continue;
-        bool known = false;
-        for (const std::string& have : state_.browser_names) {
-            if (have == name) {
-                known = true;
-                break;
-            }
-        }
-        if (!known) {
-            state_.browser_names.push_back(std::move(name));
+        auto& names = state_.browser_names;
+        if (std::find(names.begin(), names.end(), name) == names.end()) {
+            names.push_back(std::move(name));
             learned = true;
         }
     }
