@@ -1,0 +1,216 @@
+// Kills a program that saves all the time, at random moments, with SIGKILL:
+// after every kill the file is whole, either as before the save or as after
+// it, never anything in between.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "temp_dir.h"
+#include "world.h"
+
+extern char** environ;
+
+namespace vorlix::reliability {
+namespace {
+
+// The driver, started with `args`; stopped with SIGKILL at the latest when
+// the object goes.
+class Driver {
+public:
+    explicit Driver(std::vector<std::string> args) {
+        int fds[2];
+        if (::pipe2(fds, O_CLOEXEC) != 0) return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+        std::vector<char*> argv;
+        args.insert(args.begin(), VORLIX_CRASH_DRIVER);
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        if (::posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(fds[1]);
+        out_ = fds[0];
+    }
+    ~Driver() {
+        kill();
+        if (out_ >= 0) ::close(out_);
+    }
+    Driver(const Driver&) = delete;
+    Driver& operator=(const Driver&) = delete;
+
+    // Waits for the "ready" line; false when the driver died or took too long.
+    bool wait_ready(std::chrono::milliseconds limit) {
+        std::string got;
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (got.find("ready\n") == std::string::npos) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                end - std::chrono::steady_clock::now());
+            if (left.count() <= 0) return false;
+            pollfd p{out_, POLLIN, 0};
+            if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) continue;
+            char buf[64];
+            const ssize_t n = ::read(out_, buf, sizeof buf);
+            if (n <= 0) return false;
+            got.append(buf, static_cast<std::size_t>(n));
+        }
+        return true;
+    }
+    // SIGKILL and reap; returns whether it was still running until then.
+    bool kill() {
+        if (pid_ <= 0) return false;
+        int status = 0;
+        const bool running = ::waitpid(pid_, &status, WNOHANG) == 0;
+        if (running) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, &status, 0);
+        }
+        pid_ = -1;
+        return running;
+    }
+
+private:
+    pid_t pid_ = -1;
+    int out_ = -1;
+};
+
+std::vector<std::string> lines_of(const std::string& bytes) {
+    std::vector<std::string> out;
+    std::size_t at = 0;
+    for (std::size_t crlf; (crlf = bytes.find("\r\n", at)) != std::string::npos; at = crlf + 2) {
+        out.push_back(bytes.substr(at, crlf - at));
+    }
+    if (at != bytes.size()) out.push_back(bytes.substr(at) + "<unterminated>");
+    return out;
+}
+
+// Removes the new files that a kill left in the folder, and counts them.
+int remove_leftovers(const TempDir& dir) {
+    int found = 0;
+    for (const std::string& name : dir.names()) {
+        if (name.size() > 4 && name.compare(name.size() - 4, 4, ".tmp") == 0) {
+            ::unlink(dir.file(name).c_str());
+            ++found;
+        }
+    }
+    return found;
+}
+
+struct KillStats {
+    long kills = 0;
+    long mid_save = 0;  // kills that left a new file behind: the save was under way
+};
+
+class CrashSafety : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir_.ok()); }
+
+    // Starts the driver, lets it run for a random while, kills it.
+    void one_kill(const std::vector<std::string>& args, KillStats& stats) {
+        Driver driver(args);
+        ASSERT_TRUE(driver.wait_ready(std::chrono::seconds(60))) << "the driver did not start";
+        std::this_thread::sleep_for(std::chrono::microseconds(delay_(gen_)));
+        ASSERT_TRUE(driver.kill()) << "the driver stopped on its own: a save failed";
+        ++stats.kills;
+        if (remove_leftovers(dir_) > 0) ++stats.mid_save;
+    }
+
+    TempDir dir_;
+    std::mt19937 gen_{20061104u};
+    std::uniform_int_distribution<int> delay_{0, 60000};  // microseconds
+};
+
+TEST_F(CrashSafety, BlacklistOfMaximumLengthIsAlwaysOldOrNew) {
+    // 32766 titles whose order is the same with or without letter case, and
+    // an extra one that goes in the middle: 32767 together.
+    std::string old_bytes;
+    std::string new_bytes;
+    const std::string extra = "title 16000 extra";
+    for (int i = 0; i < SortedList::kMaxEntries - 1; ++i) {
+        char line[32];
+        std::snprintf(line, sizeof line, "title %05d\r\n", i);
+        // The entry "[title 16000 extra]" sorts before "[title 16000]".
+        if (i == 16000) new_bytes += extra + "\r\n";
+        old_bytes += line;
+        new_bytes += line;
+    }
+    ASSERT_TRUE(TempDir::write(dir_.file("Vorlix.dat"), old_bytes));
+
+    KillStats stats;
+    long saw_old = 0;
+    long saw_new = 0;
+    const long kills = scaled(200, 20);
+    for (long k = 0; k < kills; ++k) {
+        one_kill({dir_.path(), "blacklist", extra}, stats);
+        if (HasFatalFailure()) return;
+        const auto now = TempDir::read(dir_.file("Vorlix.dat"));
+        ASSERT_TRUE(now.has_value()) << "the blacklist file is gone after kill " << k;
+        if (*now == old_bytes) {
+            ++saw_old;
+        } else if (*now == new_bytes) {
+            ++saw_new;
+        } else {
+            FAIL() << "after kill " << k << " the file is neither list: " << now->size()
+                   << " bytes, " << lines_of(*now).size() << " lines";
+        }
+    }
+    std::printf(
+        "[crash] blacklist of %d titles: %ld kills survived, %ld during a save's write, file "
+        "old %ld times, new %ld times\n",
+        SortedList::kMaxEntries, stats.kills, stats.mid_save, saw_old, saw_new);
+    // Saves really ran between the kills.
+    EXPECT_GT(saw_old, 0);
+    EXPECT_GT(saw_new, 0);
+}
+
+TEST_F(CrashSafety, BrowserNamesWhileLearningAreAlwaysAWholeList) {
+    std::vector<std::string> base;
+    std::string bytes;
+    for (int i = 0; i < 20000; ++i) {
+        base.push_back("Browser " + std::to_string(i));
+        bytes += base.back() + "\r\n";
+    }
+    ASSERT_TRUE(TempDir::write(dir_.file("Vorlix_BrowserName.dat"), bytes));
+
+    KillStats stats;
+    std::vector<std::string> before = base;
+    const long kills = scaled(200, 20);
+    for (long k = 0; k < kills; ++k) {
+        one_kill({dir_.path(), "names", std::to_string(k)}, stats);
+        if (HasFatalFailure()) return;
+        const auto now = TempDir::read(dir_.file("Vorlix_BrowserName.dat"));
+        ASSERT_TRUE(now.has_value()) << "the browser-name file is gone after kill " << k;
+        const std::vector<std::string> names = lines_of(*now);
+        // Everything the file held before, then only whole learned names.
+        ASSERT_GE(names.size(), before.size()) << "after kill " << k;
+        ASSERT_TRUE(std::equal(before.begin(), before.end(), names.begin()))
+            << "after kill " << k << " the file lost names it held";
+        const std::string lead = "Mozilla r" + std::to_string(k) + "n";
+        for (std::size_t i = before.size(); i < names.size(); ++i) {
+            ASSERT_EQ(names[i].rfind(lead, 0), 0u) << "after kill " << k << ": " << names[i];
+            ASSERT_NE(names[i].find_first_of("0123456789", lead.size()), std::string::npos);
+            ASSERT_EQ(names[i].find_first_not_of("0123456789", lead.size()), std::string::npos)
+                << "after kill " << k << ": " << names[i];
+        }
+        before = names;
+    }
+    std::printf(
+        "[crash] browser names (%zu at the start, %zu at the end): %ld kills survived, %ld "
+        "during a save's write\n",
+        base.size(), before.size(), stats.kills, stats.mid_save);
+    EXPECT_GT(before.size(), base.size()) << "no name was ever learned";
+}
+
+}  // namespace
+}  // namespace vorlix::reliability
