@@ -132,7 +132,10 @@ private:
 // The program over fakes and the file system it is given.
 class World {
 public:
-    World(platform::FileSystem& files, std::string folder) : files_(files) {
+    // `other_windows`: a real window system instead of the fake one.
+    World(platform::FileSystem& files, std::string folder,
+          platform::WindowSystem* other_windows = nullptr)
+        : files_(files), windows_in_use_(other_windows != nullptr ? *other_windows : windows) {
         platform::AppInfo app;
         app.path = std::move(folder);
         app.exe_name = "vorlix";
@@ -146,7 +149,7 @@ public:
 
     void start() {
         program = std::make_unique<app::Program>(
-            platform::Services{probe, windows, registry, runner, files_});
+            platform::Services{probe, windows_in_use_, registry, runner, files_});
         program->start();
     }
 
@@ -186,6 +189,7 @@ public:
 
 private:
     platform::FileSystem& files_;
+    platform::WindowSystem& windows_in_use_;
 };
 
 }  // namespace vorlix::reliability
