@@ -49,6 +49,12 @@ mkdir -p "$(dirname "$WINEPREFIX")"
     flock 9
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         "$wine_bin" wineboot -i >/dev/null 2>&1 9>&- || true
+        # One virtual desktop holds every window: no window manager to wait
+        # for, and a picture of it is a picture of the whole screen.
+        "$wine_bin" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f \
+            >/dev/null 2>&1 9>&- || true
+        "$wine_bin" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f \
+            >/dev/null 2>&1 9>&- || true
         "$wineserver_bin" -w 9>&- || true
     fi
 ) 9>"$WINEPREFIX.lock"
@@ -59,6 +65,8 @@ mkdir -p "$(dirname "$WINEPREFIX")"
 # a test's runner waits for everything that holds the test's output open.
 if "$wineserver_bin" -p30 </dev/null >/dev/null 2>&1; then
     "$wine_bin" wineboot </dev/null >/dev/null 2>&1 || true
+    # The desktop process starts with the first window; start it now.
+    "$wine_bin" rundll32.exe user32.dll,GetDesktopWindow </dev/null >/dev/null 2>&1 || true
 fi
 
 exec "$wine_bin" "$@"
