@@ -133,8 +133,9 @@ Result<std::string> Win32FileSystem::read_all(const std::string& path) {
 Result<std::unique_ptr<WritableFile>> Win32FileSystem::create_new(const std::string& path) {
     // CREATE_NEW fails on any existing name, a link included, and the flag
     // keeps a link from being followed.
-    FileHandle file(CreateFileW(widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    FileHandle file(CreateFileW(widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+                                nullptr));
     if (!file.valid()) return failure("cannot create", path, GetLastError());
     return std::unique_ptr<WritableFile>(
         std::make_unique<Win32WritableFile>(std::move(file), path));
