@@ -1,5 +1,6 @@
-// Small timing helpers shared by the benchmark programs: run a piece of work
-// several times and report the median, so one noisy run does not decide.
+// Small helpers shared by the benchmark programs: medians over several runs,
+// the same test titles on every run, and the one row format that
+// tools/bench.sh gathers into a table.
 #pragma once
 
 #include <algorithm>
@@ -12,16 +13,26 @@
 
 namespace vorlix::bench {
 
+using Clock = std::chrono::steady_clock;
+
+inline double ms_since(Clock::time_point t0) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+}
+
+inline double median(std::vector<double> v) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
 inline double median_ms(int runs, const std::function<void()>& work) {
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
-        const auto t0 = std::chrono::steady_clock::now();
+        const auto t0 = Clock::now();
         work();
-        const auto t1 = std::chrono::steady_clock::now();
-        times.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
+        times.push_back(ms_since(t0));
     }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    return median(times);
 }
 
 // Page titles of realistic length and mixed case, the same on every run.
@@ -46,13 +57,52 @@ inline std::vector<std::string> make_titles(int n, unsigned start = 1234) {
     return out;
 }
 
-inline void row(const std::string& what, const std::string& size, double ms,
-                const std::string& note = "") {
-    std::printf("| %-44s | %-22s | %10.3f | %s\n", what.c_str(), size.c_str(), ms, note.c_str());
+// Browser names for the benchmarks. None starts with Mozilla or Netscape, so
+// no run learns a name and every run keeps the list it was given.
+inline const std::vector<std::string>& browser_names() {
+    static const std::vector<std::string> names = {"Microsoft Internet Explorer",
+                                                   "Opera",
+                                                   "Google Chrome",
+                                                   "Microsoft Edge",
+                                                   "Chromium",
+                                                   "Safari",
+                                                   "Konqueror",
+                                                   "Vivaldi",
+                                                   "Brave",
+                                                   "Epiphany"};
+    return names;
 }
 
-inline void header(const char* title) {
-    std::printf("\n%s\n| %-44s | %-22s | %10s | %s\n", title, "what", "size", "median ms", "note");
+inline std::string fixed(double v, int decimals = 3) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
+    return buf;
+}
+
+// One row of the table: | benchmark | case | median | unit | bar | met | note |
+// `met` is "yes", "no" or "-" (no bar for this row).
+inline void row(const std::string& bench, const std::string& what, double value,
+                const std::string& unit, const std::string& bar = "", const std::string& met = "-",
+                const std::string& note = "") {
+    std::printf("| %s | %s | %s | %s | %s | %s | %s |\n", bench.c_str(), what.c_str(),
+                fixed(value).c_str(), unit.c_str(), bar.empty() ? "-" : bar.c_str(), met.c_str(),
+                note.c_str());
+    std::fflush(stdout);
+}
+
+inline std::string met(bool ok) {
+    return ok ? "yes" : "no";
+}
+
+// Progress for whoever watches, kept out of the table.
+inline void progress(const char* text) {
+    std::fputs(text, stderr);
+    std::fputc('\n', stderr);
+}
+template <class... Args>
+void progress(const char* format, Args... args) {
+    std::fprintf(stderr, format, args...);
+    std::fputc('\n', stderr);
 }
 
 }  // namespace vorlix::bench

@@ -20,32 +20,44 @@ int main() {
     std::vector<std::string> entries;
     for (const auto& t : titles) entries.push_back(make_entry(t));
 
-    bench::header("Core: blacklist of 32767 titles");
-    bench::row("SortedList::add one by one", "32767 entries", bench::median_ms(3, [&] {
-                   SortedList list;
-                   for (const auto& e : entries) (void)list.add(e);
-               }));
-    bench::row("SortedList::add_all", "32767 entries", bench::median_ms(5, [&] {
-                   SortedList list;
-                   (void)list.add_all(entries);
-               }));
+    bench::row("core", "SortedList::add one by one, 32767 entries",
+               bench::median_ms(3,
+                                [&] {
+                                    SortedList list;
+                                    for (const auto& e : entries) (void)list.add(e);
+                                }),
+               "ms");
+    bench::row("core", "SortedList::add_all, 32767 entries",
+               bench::median_ms(5,
+                                [&] {
+                                    SortedList list;
+                                    (void)list.add_all(entries);
+                                }),
+               "ms");
 
     SortedList list;
     (void)list.add_all(entries);
     std::string bytes;
-    bench::row("file bytes from the list", "32767 lines", bench::median_ms(9, [&] {
-                   bytes.clear();
-                   for (const auto& e : list.entries()) lines::append_line(bytes, entry_title(e));
-               }));
+    bench::row("core", "file bytes from the list, 32767 lines",
+               bench::median_ms(9,
+                                [&] {
+                                    bytes.clear();
+                                    for (const auto& e : list.entries())
+                                        lines::append_line(bytes, entry_title(e));
+                                }),
+               "ms");
 
     const auto dir = std::filesystem::temp_directory_path() / "vorlix-core-bench";
     std::filesystem::create_directories(dir);
     platform::posix::PosixFileSystem fs;
     const std::string path = (dir / "Vorlix.dat").string();
-    bench::row("rewrite_file (new file, fsync, rename)", std::to_string(bytes.size()) + " bytes",
-               bench::median_ms(9, [&] {
-                   if (!rewrite_file(fs, path, bytes)) std::abort();
-               }));
+    bench::row("core",
+               "rewrite_file (new file, fsync, rename), " + std::to_string(bytes.size()) + " bytes",
+               bench::median_ms(9,
+                                [&] {
+                                    if (!rewrite_file(fs, path, bytes)) std::abort();
+                                }),
+               "ms");
     std::filesystem::remove_all(dir);
 
     // A look-up table like the window systems keep: folded title to window.
@@ -65,7 +77,8 @@ int main() {
     hooks.yield = [] {};
     hooks.killed = [](double) {};
     const double walk = bench::median_ms(5, [&] { scanner::walk(list, names, 0, kills, hooks); });
-    bench::row("scanner walk, hash look-up, no yield", "32767 x 3 names", walk,
-               std::to_string(walk * 1e6 / (lookups / 5.0)) + " ns per look-up");
+    bench::row(
+        "core", "scanner walk, hash look-up, no yield, 32767 x 3 names", walk, "ms", "", "-",
+        bench::fixed(walk * 1e6 / (static_cast<double>(lookups) / 5.0), 1) + " ns per look-up");
     return 0;
 }

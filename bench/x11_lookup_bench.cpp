@@ -83,8 +83,8 @@ int main(int argc, char** argv) {
                                                 "Safari",
                                                 "Konqueror"};
 
-    bench::header(with_wm ? "X11 look-ups, Xvfb under openbox"
-                          : "X11 look-ups, Xvfb, no window manager");
+    const std::string bench_name =
+        with_wm ? "x11 adapter, Xvfb + openbox" : "x11 adapter, Xvfb, no window manager";
     int open_windows = 0;
     for (const int windows : {10, 50, 200, 1000}) {
         // Every other window carries a blacklisted title, so half the
@@ -96,13 +96,16 @@ int main(int argc, char** argv) {
             client.map(w);
         }
         (void)ws->first_top_level(0);
-        bench::row("walk, unchanged windows", std::to_string(windows) + " windows",
-                   bench::median_ms(21, [&] {
-                       for (auto w = ws->first_top_level(0); w != 0; w = ws->next_top_level(w)) {
-                           (void)ws->is_visible(w);
-                           (void)ws->title(w);
-                       }
-                   }));
+        bench::row(bench_name, "walk, unchanged windows, " + std::to_string(windows) + " windows",
+                   bench::median_ms(21,
+                                    [&] {
+                                        for (auto w = ws->first_top_level(0); w != 0;
+                                             w = ws->next_top_level(w)) {
+                                            (void)ws->is_visible(w);
+                                            (void)ws->title(w);
+                                        }
+                                    }),
+                   "ms");
         for (const int n_titles : {10, 100, 1000, SortedList::kMaxEntries}) {
             for (const std::size_t n_names : {std::size_t{1}, std::size_t{3}, std::size_t{10}}) {
                 if (windows != 200 && !(n_titles == 100 && n_names == 3)) continue;
@@ -122,8 +125,8 @@ int main(int argc, char** argv) {
                     "walk %.3f ms + %ld look-ups at %.3f us; %llu replies waited per tick",
                     t.walk_ms, t.lookups, t.lookups_ms * 1000.0 / static_cast<double>(t.lookups),
                     static_cast<unsigned long long>(t.replies));
-                bench::row("scan tick (walk + look-ups, no yield)", size, t.walk_ms + t.lookups_ms,
-                           note);
+                bench::row(bench_name, std::string("walk + look-ups, no yield, ") + size,
+                           t.walk_ms + t.lookups_ms, "ms", "", "-", note);
             }
         }
     }
@@ -135,6 +138,6 @@ int main(int argc, char** argv) {
             std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
     });
     xcb_disconnect(c);
-    bench::row("one X round trip (GetInputFocus)", "x 1000", rt, std::to_string(rt) + " us each");
+    bench::row(bench_name, "one X round trip (GetInputFocus)", rt, "us");
     return 0;
 }

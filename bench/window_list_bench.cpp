@@ -1,0 +1,148 @@
+// Benchmarks 3 and the second half of 4: Update_Window_List over 10, 200 and
+// 1000 real windows on a private Xvfb, unchanged and changed, counting the
+// list-box calls; and Save_Blacklist of a full blacklist to a real disk,
+// with the longest stretch between two yields (how long the windows could
+// not answer). Argument: --toolkit fake|qt (qt when built).
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "bench_rig.h"
+#include "bench_util.h"
+#include "core/sorted_list.h"
+#include "fake_file_system.h"
+#include "platform/posix/posix_file_system.h"
+#include "platform/x11/x11_window_system.h"
+#include "test_client.h"
+#include "toolkit_host.h"
+#include "x_server.h"
+
+using namespace vorlix;
+using namespace vorlix::bench;
+
+namespace {
+
+constexpr const char* kFolder = "/bench";
+
+void window_list(ToolkitHost& host, testing::TestClient& client,
+                 platform::x11::X11WindowSystem& x11) {
+    const auto titles = make_titles(1000, 99);
+    const auto& names = browser_names();
+    const std::string tk = host.name();
+    int open_windows = 0;
+    xcb_window_t first_window = 0;
+    for (const int windows : {10, 200, 1000}) {
+        for (; open_windows < windows; ++open_windows) {
+            const auto i = static_cast<std::size_t>(open_windows);
+            const auto w = client.create(titles[i] + " - " + names[i % 3]);
+            if (first_window == 0) first_window = w;
+            client.map(w);
+        }
+        test::FakeFileSystem fs;
+        write_data_files(kFolder, {{}, {names[0], names[1], names[2]}, 0},
+                         [&](const std::string& path, std::string b) { fs.add_file(path, b); });
+        {
+            Rig rig(host.toolkit(), x11, fs, kFolder);
+            rig.program().start();
+            auto& panel = rig.panel();
+            auto& counts = rig.toolkit().counts();
+            panel.Update_Window_List();  // reads the windows made since the last program
+            const std::string size = std::to_string(windows) + " windows";
+
+            counts.reset();
+            constexpr int kRuns = 21;
+            const double unchanged = median_ms(kRuns, [&] { panel.Update_Window_List(); });
+            const long calls = counts.list_changes;
+            const long yields = counts.yields / kRuns;
+            std::string bar = "-", ok = "-";
+            if (windows == 200) {
+                bar = "<= 1 ms, no list-box work";
+                ok = met(unchanged <= 1 && calls == 0);
+            }
+            row("3 Update_Window_List unchanged (" + tk + ")", size, unchanged, "ms", bar, ok,
+                std::to_string(calls) + " list-box calls in " + std::to_string(kRuns) +
+                    " refreshes; " + std::to_string(yields) + " yields each");
+
+            // One window changes its title before each refresh: the list is
+            // refilled. The change is made and seen before the clock starts.
+            std::vector<double> times;
+            counts.reset();
+            for (int run = 1; run <= 11; ++run) {
+                client.set_net_name(first_window,
+                                    titles[0] + (run % 2 ? " (new)" : "") + " - " + names[0]);
+                (void)client.alive();
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                x11.process_events();
+                const auto t0 = Clock::now();
+                panel.Update_Window_List();
+                times.push_back(ms_since(t0));
+            }
+            row("3 Update_Window_List changed (" + tk + ")", size, median(times), "ms", "-", "-",
+                std::to_string(counts.list_changes / 11) + " list-box calls per refresh");
+        }
+        host.toolkit().do_events();
+    }
+}
+
+// `yield_every_us` above 0 tries a yield that reaches the toolkit at most
+// that often (a proposal, not what the program does).
+void save_blacklist(ToolkitHost& host, platform::x11::X11WindowSystem& x11, long yield_every_us) {
+    // One title short of full, so that Add makes it full and saves.
+    const auto titles = make_titles(SortedList::kMaxEntries - 1, 7);
+    const auto dir = std::filesystem::temp_directory_path() /
+                     ("vorlix-save-bench-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    platform::posix::PosixFileSystem fs;
+    std::vector<double> times, gaps;
+    long yields = 0;
+    for (int run = 0; run < 5; ++run) {
+        write_data_files(dir.string(), {titles, {browser_names()[0]}, 0},
+                         [](const std::string& path, const std::string& bytes) {
+                             std::ofstream(path, std::ios::binary) << bytes;
+                         });
+        Rig rig(host.toolkit(), x11, fs, dir.string());
+        rig.program().start();
+        rig.toolkit().set_yield_every_us(yield_every_us);
+        rig.main().view().set_title_text("Another prize");
+        rig.toolkit().counts().reset();
+        const auto t0 = Clock::now();
+        rig.main().Command_ADD_Click();  // adds, then Save_Blacklist
+        times.push_back(ms_since(t0));
+        gaps.push_back(rig.toolkit().counts().longest_gap_ms);
+        yields = rig.toolkit().counts().yields;
+    }
+    host.toolkit().do_events();
+    const auto size = std::filesystem::file_size(dir / "Vorlix.dat");
+    std::filesystem::remove_all(dir);
+    const double t = median(times);
+    const std::string trial = yield_every_us > 0 ? ", trial: yield at most every " +
+                                                       std::to_string(yield_every_us) + " us"
+                                                 : "";
+    row(std::string("4 Save_Blacklist (") + host.name() + trial + ")", "32767 titles", t, "ms",
+        "<= 100 ms, windows answering", met(t <= 100),
+        std::to_string(yields) + " yields; longest stretch without a yield " + fixed(median(gaps)) +
+            " ms (the file's rewrite); " + std::to_string(size) + " bytes written");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    XSession x = start_x_session(argc, argv);
+    if (!x.server) return 1;
+    const std::string& display = x.display;
+    auto& host = x.host;
+    testing::TestClient client(display, /*managed=*/false);
+    auto x11 = platform::x11::X11WindowSystem::open(display.c_str());
+    progress("window list");
+    window_list(*host, client, *x11);
+    progress("save blacklist");
+    save_blacklist(*host, *x11, 0);
+    save_blacklist(*host, *x11, 1000);
+    return 0;
+}

@@ -1,0 +1,85 @@
+// Window systems for the benchmarks only.
+//
+// CountingWindowSystem passes every call on and counts the look-ups.
+//
+// QueryWindowSystem is the look-up we did not build: every find_by_title asks
+// the X server afresh (QueryTree of the root, then _NET_WM_NAME of every
+// child, all asked before the first answer is read, so two round trips per
+// look-up whatever the number of windows). The walk is passed on to the real
+// adapter, so only the look-ups differ. Asking only _NET_WM_NAME, and
+// pipelining, makes it the cheapest fair version of the idea.
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/window_system.h"
+
+namespace vorlix::bench {
+
+// Passes every call to another window system; subclasses replace some.
+class ForwardingWindowSystem : public platform::WindowSystem {
+public:
+    explicit ForwardingWindowSystem(platform::WindowSystem& inner) : inner_(inner) {}
+
+    platform::WindowId first_top_level(platform::WindowId from) override {
+        return inner_.first_top_level(from);
+    }
+    platform::WindowId next_top_level(platform::WindowId w) override {
+        return inner_.next_top_level(w);
+    }
+    bool is_visible(platform::WindowId w) override { return inner_.is_visible(w); }
+    platform::WindowId owner(platform::WindowId w) override { return inner_.owner(w); }
+    std::string title(platform::WindowId w) override { return inner_.title(w); }
+    platform::WindowId find_by_title(std::string_view title) override {
+        return inner_.find_by_title(title);
+    }
+    void post_close(platform::WindowId w) override { inner_.post_close(w); }
+    std::string notice() const override { return inner_.notice(); }
+
+private:
+    platform::WindowSystem& inner_;
+};
+
+class CountingWindowSystem final : public ForwardingWindowSystem {
+public:
+    using ForwardingWindowSystem::ForwardingWindowSystem;
+    long lookups() const { return lookups_; }
+
+    platform::WindowId find_by_title(std::string_view title) override {
+        ++lookups_;
+        return ForwardingWindowSystem::find_by_title(title);
+    }
+
+private:
+    long lookups_ = 0;
+};
+
+class QueryWindowSystem final : public ForwardingWindowSystem {
+public:
+    // `walker` answers the walk and sends the close requests.
+    QueryWindowSystem(platform::WindowSystem& walker, const std::string& display);
+    ~QueryWindowSystem() override;
+    QueryWindowSystem(const QueryWindowSystem&) = delete;
+    QueryWindowSystem& operator=(const QueryWindowSystem&) = delete;
+
+    // Replies waited for by the look-ups, counted as the adapter counts its
+    // own; and the round trips, the sequential waits among them.
+    std::uint64_t replies_waited() const { return replies_; }
+    std::uint64_t round_trips() const { return round_trips_; }
+
+    platform::WindowId find_by_title(std::string_view title) override;
+
+private:
+    xcb_connection_t* c_;
+    xcb_window_t root_ = 0;
+    xcb_atom_t net_wm_name_ = XCB_ATOM_NONE;
+    xcb_atom_t utf8_ = XCB_ATOM_NONE;
+    std::uint64_t replies_ = 0;
+    std::uint64_t round_trips_ = 0;
+};
+
+}  // namespace vorlix::bench
