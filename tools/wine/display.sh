@@ -1,6 +1,7 @@
 # Sourced by the Wine scripts: makes sure DISPLAY names a running X server.
 # With DISPLAY unset, one Xvfb per build folder is started and left running
-# for the following tests; its number is kept in the build folder.
+# for the following tests; its number and process are kept in the build
+# folder so that every later caller finds the same display.
 vorlix_wine_display() {
     local build="$1"
     if [ -n "${DISPLAY:-}" ]; then
@@ -9,21 +10,20 @@ vorlix_wine_display() {
     local state="$build/wine-display"
     (
         flock 8
-        if [ -f "$state" ]; then
-            local n
+        local n pid
+        if [ -f "$state" ] && kill -0 "$(cat "$state.pid" 2>/dev/null || echo 0)" 2>/dev/null; then
             n="$(cat "$state")"
-            if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$(cat "$state.pid" 2>/dev/null || echo 0)" 2>/dev/null; then
-                exit 0
-            fi
+        else
+            n=90
+            while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do
+                n=$((n + 1))
+            done
+            Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 8>&- &
+            pid=$!
+            echo "$pid" >"$state.pid"
+            echo "$n" >"$state"
         fi
-        local n=90
-        while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do
-            n=$((n + 1))
-        done
-        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 8>&- &
-        echo $! >"$state.pid"
-        echo "$n" >"$state"
-        for _ in $(seq 100); do
+        for _ in $(seq 200); do
             [ -e "/tmp/.X11-unix/X$n" ] && break
             sleep 0.05
         done

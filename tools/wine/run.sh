@@ -3,8 +3,9 @@
 # Each build folder gets a private Wine prefix, created on first use, and a
 # virtual X display when none is given, so that CI needs no desktop.
 #
-#   VORLIX_WINE_BUILD   build folder (default: the current folder's ancestor
-#                       holding CMakeCache.txt)
+#   VORLIX_WINE_BUILD   build folder (default: the nearest folder at or above
+#                       the current one that holds CMakeCache.txt, else a
+#                       folder of this user's under the temporary folder)
 #   WINEPREFIX          overrides the private prefix
 set -euo pipefail
 
@@ -19,10 +20,11 @@ find_build() {
         fi
         d="$(dirname "$d")"
     done
-    printf '%s\n' "$PWD"
+    printf '%s\n' "${TMPDIR:-/tmp}/vorlix-wine-$(id -u)"
 }
 
 build="${VORLIX_WINE_BUILD:-$(find_build)}"
+mkdir -p "$build"
 export WINEPREFIX="${WINEPREFIX:-$build/wine-prefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEARCH=win64

@@ -679,11 +679,15 @@ Win32Toolkit::Win32Toolkit() {
     res_.remove = load_bitmap(res_.instance, IDB_VORLIX_REMOVE);
     res_.active = load_bitmap(res_.instance, IDB_VORLIX_ACTIVE);
     res_.suspended = load_bitmap(res_.instance, IDB_VORLIX_SUSPENDED);
-    res_.font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    LOGFONTW bold{};
-    GetObjectW(res_.font, sizeof bold, &bold);
-    bold.lfWeight = FW_BOLD;
-    res_.bold_font = CreateFontIndirectW(&bold);
+    // The classic forms font, 8 points, and its bold cut for the panel.
+    LOGFONTW face{};
+    face.lfHeight = -MulDiv(8, res_.dpi_y, 72);
+    face.lfWeight = FW_NORMAL;
+    face.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynW(face.lfFaceName, L"MS Sans Serif", LF_FACESIZE);
+    res_.font = CreateFontIndirectW(&face);
+    face.lfWeight = FW_BOLD;
+    res_.bold_font = CreateFontIndirectW(&face);
 
     register_class(res_.instance, kMainClass, &Form::proc, res_.icon, res_.small_icon);
     register_class(res_.instance, kPanelClass, &Form::proc, res_.icon, res_.small_icon);
@@ -695,7 +699,9 @@ Win32Toolkit::~Win32Toolkit() {
          {res_.background, res_.banner, res_.add, res_.remove, res_.active, res_.suspended}) {
         if (b != nullptr) DeleteObject(b);
     }
-    if (res_.bold_font != nullptr) DeleteObject(res_.bold_font);
+    for (HFONT f : {res_.font, res_.bold_font}) {
+        if (f != nullptr) DeleteObject(f);
+    }
     for (HICON i : {res_.icon, res_.small_icon}) {
         if (i != nullptr) DestroyIcon(i);
     }
