@@ -1,0 +1,21 @@
+// Opens addresses with xdg-open, the freedesktop way to reach the user's
+// preferred browser.
+#pragma once
+
+#include <string>
+
+#include "platform/command_runner.h"
+
+namespace vorlix::platform::xdg {
+
+class XdgOpenRunner : public CommandRunner {
+public:
+    // `program` is looked up on PATH; tests point it elsewhere.
+    explicit XdgOpenRunner(std::string program = "xdg-open");
+    void open_url(std::string_view url) override;
+
+private:
+    std::string program_;
+};
+
+}  // namespace vorlix::platform::xdg

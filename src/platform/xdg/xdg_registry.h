@@ -1,0 +1,40 @@
+// The Run key on a freedesktop desktop: the value "Kelto_Vorlix" under
+// HKCU\Software\Microsoft\Windows\CurrentVersion\Run is the autostart entry
+// <config home>/autostart/Kelto_Vorlix.desktop, whose Exec is the value's
+// data. Every other key and value answers "not found".
+#pragma once
+
+#include <string>
+
+#include "platform/registry.h"
+
+namespace vorlix::platform::xdg {
+
+class XdgRegistry : public Registry {
+public:
+    // `config_home` is the folder that holds "autostart".
+    explicit XdgRegistry(std::string config_home);
+
+    // $XDG_CONFIG_HOME when it is an absolute path, else $HOME/.config.
+    static std::string config_home_from_environment();
+
+    const std::string& entry_path() const { return entry_path_; }
+
+    long open_key(RegKey root, std::string_view subkey, std::uint32_t options,
+                  std::uint32_t sam_desired, RegKey& key) override;
+    long set_value(RegKey key, std::string_view name, std::uint32_t type, const std::uint8_t* data,
+                   std::uint32_t size) override;
+    long query_value(RegKey key, std::string_view name, std::uint32_t& type, std::uint8_t* data,
+                     std::uint32_t& size) override;
+    long delete_value(RegKey key, std::string_view name) override;
+    long close_key(RegKey key) override;
+
+private:
+    // Zero when `key` and `name` are the autostart value, else the code to answer.
+    long check(RegKey key, std::string_view name) const;
+
+    std::string autostart_dir_;
+    std::string entry_path_;
+};
+
+}  // namespace vorlix::platform::xdg
