@@ -225,8 +225,11 @@ TEST_F(HostileWindows, WindowsComingAndGoingDuringWalks) {
                 other.destroy(live.front());
                 live.pop_front();
             }
-            if (i % 7 == 0) other.set_net_name(live.front(), "Churn retitled - Netscape");
-            if (i % 64 == 0) other.sync();
+            if (i % 7 == 0) other.set_net_name(live.back(), "Churn retitled - Netscape");
+            // One round trip each: as fast as the server takes them, no
+            // faster (an unpaced flood only measures how far the adapter's
+            // event queue can grow).
+            other.sync();
             churned = i + 1;
         }
         other.sync();
@@ -253,7 +256,17 @@ TEST_F(HostileWindows, WindowsComingAndGoingDuringWalks) {
     stop = true;
     churn.join();
     ASSERT_GT(churned.load(), 0);
-    EXPECT_EQ(world.state().browser_names, (std::vector<std::string>{kIe, "Mozilla", "Netscape"}));
+    // Learned in whichever order the windows came, each name once, and
+    // only names the windows really carried.
+    std::vector<std::string> names = world.state().browser_names;
+    ASSERT_GE(names.size(), 2u);
+    EXPECT_EQ(names[0], kIe);
+    std::sort(names.begin() + 1, names.end());
+    EXPECT_EQ(std::adjacent_find(names.begin(), names.end()), names.end());
+    EXPECT_TRUE(std::binary_search(names.begin() + 1, names.end(), std::string("Mozilla")));
+    for (std::size_t i = 1; i < names.size(); ++i) {
+        EXPECT_TRUE(names[i] == "Mozilla" || names[i] == "Netscape") << names[i];
+    }
 
     // Once the other client is gone, so are its windows: nothing stale is
     // walked or found.
