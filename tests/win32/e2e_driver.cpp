@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -89,6 +90,30 @@ bool file_exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// The version resource and the pictures, icon and cursor the toolkit loads.
+bool has_resources(const std::wstring& exe) {
+    DWORD unused = 0;
+    std::vector<BYTE> info(GetFileVersionInfoSizeW(exe.c_str(), &unused));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    const bool version =
+        !info.empty() &&
+        GetFileVersionInfoW(exe.c_str(), 0, static_cast<DWORD>(info.size()), info.data()) &&
+        VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) &&
+        fixed != nullptr && fixed->dwFileVersionMS == MAKELONG(14, 1) &&
+        HIWORD(fixed->dwFileVersionLS) == 47;
+    check(version, "version resource 1.14.47");
+    HMODULE image = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    bool found = image != nullptr && FindResourceW(image, MAKEINTRESOURCEW(1), RT_GROUP_ICON) &&
+                 FindResourceW(image, MAKEINTRESOURCEW(101), RT_GROUP_CURSOR);
+    for (int bitmap = 201; bitmap <= 206; ++bitmap) {
+        found = found && FindResourceW(image, MAKEINTRESOURCEW(bitmap), RT_BITMAP) != nullptr;
+    }
+    if (image != nullptr) FreeLibrary(image);
+    check(found, "icon, cursor and pictures embedded");
+    return version && found;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -106,6 +131,8 @@ int wmain(int argc, wchar_t** argv) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = kPopupClass;
     RegisterClassExW(&wc);
+
+    bool ok = has_resources(exe);
 
     Popup blacklisted, bare, other;
     open(blacklisted, L"Win a prize - Microsoft Internet Explorer", 20, 20);
@@ -127,7 +154,6 @@ int wmain(int argc, wchar_t** argv) {
     }
     CloseHandle(pi.hThread);
 
-    bool ok = true;
     HWND panel = nullptr;
     HWND main = nullptr;
     ok &= check(pump_until(

@@ -164,7 +164,14 @@ TEST(Win32Toolkit, ControlsRaiseTheirEvents) {
     const HWND window = FindWindowW(L"VorlixMain", nullptr);
 
     const HWND edit = children(window, L"EDIT").at(0);
-    SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
+    // Through the event loop, as typed: Return reaches the field, Tab moves
+    // on to the title list.
+    SetFocus(edit);
+    PostMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
+    toolkit.do_events();
+    PostMessageW(edit, WM_KEYDOWN, VK_TAB, 0);
+    toolkit.do_events();
+    EXPECT_EQ(GetFocus(), children(window, L"LISTBOX").at(0));
     main->set_title_text("Win a prize");
     EXPECT_EQ(main->title_text(), "Win a prize");
 

@@ -241,6 +241,10 @@ public:
         status_ = add(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, kLabelStatus, {240, 4080, 5535, 255},
                       false, res_.font);
 
+        // Tab order: the title field, the title list, then the panel button.
+        SetWindowPos(title_list_hwnd(), text_title_, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+
         // Return is handled on key-down, so the edit control is subclassed.
         SetWindowLongPtrW(text_title_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         edit_proc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
@@ -259,6 +263,7 @@ public:
     }
 
     HWND hwnd() const { return hwnd_; }
+    HWND title_list_hwnd() const { return title_list_.hwnd(); }
 
     void set_caption(std::string_view caption) override {
         SetWindowTextW(hwnd_, widen(caption).c_str());
@@ -302,6 +307,16 @@ private:
         auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(h, GWLP_USERDATA));
         if (self == nullptr) return DefWindowProcW(h, msg, wp, lp);
         const WNDPROC original = self->edit_proc_;
+        if (msg == WM_GETDLGCODE) {
+            // Return belongs to the title field, not to the window's keyboard
+            // navigation.
+            LRESULT code = CallWindowProcW(original, h, msg, wp, lp);
+            const auto* key = reinterpret_cast<const MSG*>(lp);
+            if (key != nullptr && key->message == WM_KEYDOWN && key->wParam == VK_RETURN) {
+                code |= DLGC_WANTMESSAGE;
+            }
+            return code;
+        }
         if (msg == WM_KEYDOWN) {
             self->events_.Text_Title_KeyDown(static_cast<int>(wp), shift_state());
         } else if (msg == WM_CHAR && wp == L'\r') {
@@ -637,7 +652,7 @@ private:
     bool enabled_ = false;
 };
 
-void register_class(HINSTANCE instance, const wchar_t* name, WNDPROC proc, HICON icon,
+ATOM register_class(HINSTANCE instance, const wchar_t* name, WNDPROC proc, HICON icon,
                     HICON small_icon) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
@@ -647,7 +662,9 @@ void register_class(HINSTANCE instance, const wchar_t* name, WNDPROC proc, HICON
     wc.hIconSm = small_icon;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = name;
-    RegisterClassExW(&wc);
+    if (const ATOM atom = RegisterClassExW(&wc); atom != 0) return atom;
+    // Registered by an earlier toolkit of this process.
+    return static_cast<ATOM>(GetClassInfoExW(instance, name, &wc));
 }
 
 HBITMAP load_bitmap(HINSTANCE instance, int id) {
@@ -689,12 +706,18 @@ Win32Toolkit::Win32Toolkit() {
     face.lfWeight = FW_BOLD;
     res_.bold_font = CreateFontIndirectW(&face);
 
-    register_class(res_.instance, kMainClass, &Form::proc, res_.icon, res_.small_icon);
-    register_class(res_.instance, kPanelClass, &Form::proc, res_.icon, res_.small_icon);
+    main_class_ =
+        register_class(res_.instance, kMainClass, &Form::proc, res_.icon, res_.small_icon);
+    panel_class_ =
+        register_class(res_.instance, kPanelClass, &Form::proc, res_.icon, res_.small_icon);
     register_class(res_.instance, kTimerClass, &Win32Timer::proc, nullptr, nullptr);
 }
 
 Win32Toolkit::~Win32Toolkit() {
+    // The classes refer to the icons freed below.
+    for (const wchar_t* name : {kMainClass, kPanelClass, kTimerClass}) {
+        UnregisterClassW(name, res_.instance);
+    }
     for (HBITMAP b :
          {res_.background, res_.banner, res_.add, res_.remove, res_.active, res_.suspended}) {
         if (b != nullptr) DeleteObject(b);
@@ -721,6 +744,16 @@ std::unique_ptr<Timer> Win32Toolkit::create_timer(std::function<void()> on_tick)
     return std::make_unique<Win32Timer>(res_.instance, std::move(on_tick));
 }
 
+void Win32Toolkit::dispatch(MSG& msg) {
+    // Tab and the arrow keys move between the controls of our two windows.
+    if (HWND root = GetAncestor(msg.hwnd, GA_ROOT); root != nullptr) {
+        const auto atom = static_cast<ATOM>(GetClassLongPtrW(root, GCW_ATOM));
+        if ((atom == main_class_ || atom == panel_class_) && IsDialogMessageW(root, &msg)) return;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+}
+
 void Win32Toolkit::do_events() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -729,8 +762,7 @@ void Win32Toolkit::do_events() {
             PostQuitMessage(static_cast<int>(msg.wParam));
             return;
         }
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+        dispatch(msg);
     }
 }
 
@@ -768,10 +800,7 @@ AppInfo Win32Toolkit::app_info() const {
 
 int Win32Toolkit::run() {
     MSG msg{};
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) dispatch(msg);
     return static_cast<int>(msg.wParam);
 }
 

@@ -56,7 +56,11 @@ public:
     const Resources& resources() const { return res_; }
 
 private:
+    void dispatch(MSG& msg);
+
     Resources res_;
+    ATOM main_class_ = 0;
+    ATOM panel_class_ = 0;
     // The owner of message boxes: the last main window made.
     HWND main_window_ = nullptr;
 };
