@@ -134,8 +134,10 @@ int wmain(int argc, wchar_t** argv) {
 
     bool ok = has_resources(exe);
 
-    Popup blacklisted, bare, other;
+    Popup blacklisted, cyrillic, bare, other;
     open(blacklisted, L"Win a prize - Microsoft Internet Explorer", 20, 20);
+    // Blacklisted as well, in a data file that has to hold it as UTF-8.
+    open(cyrillic, L"\x041F\x0440\x0438\x0437 \x2013 Microsoft Internet Explorer", 20, 140);
     open(bare, L"Win a prize", 20, 640);
     open(other, L"News - Microsoft Internet Explorer", 680, 640);
     pump_until([] { return false; }, 200);
@@ -167,6 +169,8 @@ int wmain(int argc, wchar_t** argv) {
                 "both windows shown");
     ok &= check(pump_until([&] { return blacklisted.closed; }, 20000),
                 "closed \"Win a prize - Microsoft Internet Explorer\"");
+    ok &= check(pump_until([&] { return cyrillic.closed; }, 5000),
+                "closed the pop-up with a Cyrillic title and an en dash");
     // Two more scan ticks: nothing else may go.
     pump_until([] { return false; }, 1200);
     ok &= check(!bare.closed && IsWindow(bare.hwnd), "kept \"Win a prize\"");
@@ -181,6 +185,30 @@ int wmain(int argc, wchar_t** argv) {
         ok &= check(pump_until([] { return !run_value().empty(); }, 5000),
                     "ticking Autostart wrote the Run value");
         std::printf("Run value: %ls\n", run_value().c_str());
+    }
+
+    // A title typed in and added: the blacklist file is rewritten with it.
+    HWND field = main != nullptr ? FindWindowExW(main, nullptr, L"EDIT", nullptr) : nullptr;
+    HWND banner = main != nullptr ? FindWindowExW(main, nullptr, L"STATIC", nullptr) : nullptr;
+    HWND add = banner != nullptr ? FindWindowExW(main, banner, L"STATIC", nullptr) : nullptr;
+    ok &= check(field != nullptr && add != nullptr, "found the title field and Add");
+    if (field != nullptr && add != nullptr) {
+        DWORD_PTR unused = 0;
+        SendMessageTimeoutW(field, WM_SETTEXT, 0,
+                            reinterpret_cast<LPARAM>(L"\x041D\x043E\x0432\x044B\x0439"),
+                            SMTO_NORMAL, 5000, &unused);
+        SendMessageTimeoutW(add, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5), SMTO_NORMAL, 5000,
+                            &unused);
+        SendMessageTimeoutW(add, WM_LBUTTONUP, 0, MAKELPARAM(5, 5), SMTO_NORMAL, 5000, &unused);
+        HWND list = FindWindowExW(main, nullptr, L"LISTBOX", nullptr);
+        ok &= check(pump_until(
+                        [&] {
+                            DWORD_PTR count = 0;
+                            SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_NORMAL, 1000, &count);
+                            return count == 3;
+                        },
+                        5000),
+                    "Add put the typed title on the list");
     }
 
     if (!handshake.empty()) {
