@@ -8,9 +8,8 @@ install(FILES ${PROJECT_SOURCE_DIR}/art/icon.png
 # The entry names the installed executable; the prefix is known only at
 # install time (cmake --install --prefix), so it is written then.
 install(CODE "
-  set(VORLIX_EXEC \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/Vorlix\")
-  string(REPLACE \" \" \"\\\\\\\\s\" VORLIX_EXEC \"\${VORLIX_EXEC}\")
-  configure_file(\"${PROJECT_SOURCE_DIR}/packaging/vorlix.desktop.in\"
-    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/applications/vorlix.desktop\" @ONLY)
-  message(STATUS \"Installing: \$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/applications/vorlix.desktop\")
+  set(VORLIX_EXEC \"\\\"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/Vorlix\\\"\")
+  set(entry \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/applications/vorlix.desktop\")
+  message(STATUS \"Installing: \${entry}\")
+  configure_file(\"${PROJECT_SOURCE_DIR}/packaging/vorlix.desktop.in\" \"\${entry}\" @ONLY)
 ")
