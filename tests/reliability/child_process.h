@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <exception>
 #include <functional>
 #include <string>
 
@@ -23,6 +24,8 @@ inline int run_in_child(const std::function<int()>& body) {
         int rc = 99;
         try {
             rc = body();
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "child: exception: %s\n", e.what());
         } catch (...) {
             std::fprintf(stderr, "child: exception\n");
         }
