@@ -52,6 +52,11 @@ public:
         xcb_change_property(c_, XCB_PROP_MODE_REPLACE, w, property, type, 8,
                             static_cast<std::uint32_t>(bytes.size()), bytes.data());
     }
+    void set_longs(xcb_window_t w, xcb_atom_t property, xcb_atom_t type,
+                   const std::vector<std::uint32_t>& longs) {
+        xcb_change_property(c_, XCB_PROP_MODE_REPLACE, w, property, type, 32,
+                            static_cast<std::uint32_t>(longs.size()), longs.data());
+    }
     void set_net_name(xcb_window_t w, std::string_view bytes) {
         if (net_name_ == 0) net_name_ = atom("_NET_WM_NAME");
         if (utf8_ == 0) utf8_ = atom("UTF8_STRING");

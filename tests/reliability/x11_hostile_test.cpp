@@ -122,6 +122,48 @@ TEST_F(HostileWindows, HugeAndBrokenTitlesAreReadWithoutHarm) {
     EXPECT_EQ(ws_->find_by_title(huge + "x"), 0u);
 }
 
+// Properties of the wrong type, format or length, and owners that loop.
+TEST_F(HostileWindows, MalformedPropertiesAreSurvived) {
+    const xcb_atom_t net_name = client_->atom("_NET_WM_NAME");
+    const auto wide_name = client_->create();
+    client_->set_longs(wide_name, XCB_ATOM_WM_NAME, XCB_ATOM_STRING,
+                       {0x41414141, 0x42424242, 0, 0xFFFFFFFF});
+    const auto wrong_type = client_->create();
+    client_->set_property(wrong_type, net_name, XCB_ATOM_STRING, "Wrong type");
+    client_->set_property(wrong_type, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, "Fallback");
+    const auto empty = client_->create();
+    client_->set_property(empty, net_name, client_->atom("UTF8_STRING"), "");
+    client_->set_property(empty, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, "");
+    const auto self_owned = client_->create();
+    client_->set_net_name(self_owned, "Owns itself");
+    client_->set_longs(self_owned, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, {self_owned});
+    const auto a = client_->create();
+    const auto b = client_->create();
+    client_->set_net_name(a, "Loop A");
+    client_->set_net_name(b, "Loop B");
+    client_->set_longs(a, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, {b});
+    client_->set_longs(b, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, {a});
+    const auto garbage = client_->create();
+    client_->set_net_name(garbage, "Garbage state");
+    client_->set_property(garbage, client_->atom("WM_STATE"), client_->atom("WM_STATE"), "x");
+    client_->set_property(garbage, client_->atom("WM_PROTOCOLS"), XCB_ATOM_ATOM, "abc");
+    client_->set_longs(garbage, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, {0xDEADBEEF});
+    ASSERT_TRUE(client_->sync());
+
+    const auto seen = walk(*ws_);
+    for (const auto w : {wide_name, wrong_type, empty, self_owned, a, b, garbage}) {
+        ASSERT_NE(find(seen, w), nullptr) << "window " << w << " not walked";
+        ws_->post_close(w);
+    }
+    EXPECT_EQ(find(seen, wrong_type)->title, "Fallback");
+    EXPECT_EQ(find(seen, empty)->title, "");
+    EXPECT_EQ(find(seen, self_owned)->owner, 0u);
+    EXPECT_EQ(find(seen, a)->owner, b);
+    EXPECT_EQ(find(seen, b)->owner, a);
+    EXPECT_EQ(ws_->find_by_title("Owns itself"), self_owned);
+    EXPECT_TRUE(client_->sync());
+}
+
 TEST_F(HostileWindows, AWindowThatIgnoresCloseRequestsStaysAndIsAskedAgain) {
     const auto w = client_->create();
     client_->set_net_name(w, "Stubborn - Microsoft Internet Explorer");
