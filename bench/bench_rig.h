@@ -43,10 +43,16 @@ private:
     app::Program program_;
 };
 
+// The toolkit's application facts with the folder replaced.
+inline platform::AppInfo app_in(const std::string& folder, const platform::Toolkit& toolkit) {
+    platform::AppInfo app = toolkit.app_info();
+    app.path = folder;
+    return app;
+}
+
 // The three files' bytes, as `write(path, bytes)` stores them.
 template <class Write>
-void write_data_files(const std::string& folder, const DataFiles& d, Write write) {
-    const platform::AppInfo app{folder, "Vorlix", '/', ""};
+void write_data_files(const platform::AppInfo& app, const DataFiles& d, Write write) {
     write(data_files::path_of(app, data_files::kBlacklistName), lines::join(d.blacklist));
     write(data_files::path_of(app, data_files::kBrowserNamesName), lines::join(d.names));
     write(data_files::path_of(app, data_files::kConfigName),

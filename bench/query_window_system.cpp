@@ -1,4 +1,4 @@
-#include "window_systems.h"
+#include "query_window_system.h"
 
 #include <cstdlib>
 #include <cstring>

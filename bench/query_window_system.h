@@ -1,8 +1,4 @@
-// Window systems for the benchmarks only.
-//
-// CountingWindowSystem passes every call on and counts the look-ups.
-//
-// QueryWindowSystem is the look-up we did not build: every find_by_title asks
+// The look-up we did not build, for the benchmarks only: every find_by_title asks
 // the X server afresh (QueryTree of the root, then _NET_WM_NAME of every
 // child, all asked before the first answer is read, so two round trips per
 // look-up whatever the number of windows). The walk is passed on to the real
@@ -16,47 +12,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/window_system.h"
+#include "forwarding_window_system.h"
 
 namespace vorlix::bench {
-
-// Passes every call to another window system; subclasses replace some.
-class ForwardingWindowSystem : public platform::WindowSystem {
-public:
-    explicit ForwardingWindowSystem(platform::WindowSystem& inner) : inner_(inner) {}
-
-    platform::WindowId first_top_level(platform::WindowId from) override {
-        return inner_.first_top_level(from);
-    }
-    platform::WindowId next_top_level(platform::WindowId w) override {
-        return inner_.next_top_level(w);
-    }
-    bool is_visible(platform::WindowId w) override { return inner_.is_visible(w); }
-    platform::WindowId owner(platform::WindowId w) override { return inner_.owner(w); }
-    std::string title(platform::WindowId w) override { return inner_.title(w); }
-    platform::WindowId find_by_title(std::string_view title) override {
-        return inner_.find_by_title(title);
-    }
-    void post_close(platform::WindowId w) override { inner_.post_close(w); }
-    std::string notice() const override { return inner_.notice(); }
-
-private:
-    platform::WindowSystem& inner_;
-};
-
-class CountingWindowSystem final : public ForwardingWindowSystem {
-public:
-    using ForwardingWindowSystem::ForwardingWindowSystem;
-    long lookups() const { return lookups_; }
-
-    platform::WindowId find_by_title(std::string_view title) override {
-        ++lookups_;
-        return ForwardingWindowSystem::find_by_title(title);
-    }
-
-private:
-    long lookups_ = 0;
-};
 
 class QueryWindowSystem final : public ForwardingWindowSystem {
 public:

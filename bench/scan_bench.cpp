@@ -18,9 +18,10 @@
 #include "core/sorted_list.h"
 #include "fake_file_system.h"
 #include "platform/x11/x11_window_system.h"
+#include "query_window_system.h"
 #include "test_client.h"
+#include "tick_timer.h"
 #include "toolkit_host.h"
-#include "window_systems.h"
 #include "x_server.h"
 
 using namespace vorlix;
@@ -28,7 +29,6 @@ using namespace vorlix::bench;
 
 namespace {
 
-constexpr const char* kFolder = "/bench";
 // How long the asking-the-server tick may run; the rest is extrapolated.
 constexpr double kQueryBudgetMs = 150;
 
@@ -37,56 +37,6 @@ struct Case {
     int names;
     int windows;
 };
-
-struct TickResult {
-    double tick_ms = 0;
-    double refresh_ms = 0;
-    long lookups = 0;  // per tick
-    double replies = 0;
-    double longest_gap_ms = 0;
-};
-
-std::vector<std::string> first(const std::vector<std::string>& v, int n) {
-    return {v.begin(), v.begin() + n};
-}
-
-// Starts the program over `windows` with the given blacklist and names and
-// times its scan tick.
-TickResult time_tick(ToolkitHost& host, platform::WindowSystem& windows,
-                     const std::function<std::uint64_t()>& replies, const DataFiles& data,
-                     long yield_every_us) {
-    test::FakeFileSystem fs;
-    write_data_files(kFolder, data,
-                     [&](const std::string& path, std::string bytes) { fs.add_file(path, bytes); });
-    CountingWindowSystem counted(windows);
-    TickResult r;
-    {
-        Rig rig(host.toolkit(), counted, fs, kFolder);
-        rig.program().start();
-        rig.toolkit().set_yield_every_us(yield_every_us);
-        auto& form = rig.main();
-        // The first tick reads the windows made since the last program.
-        form.Timer_Destroy_Timer();
-        r.refresh_ms = median_ms(5, [&] { rig.panel().Update_Window_List(); });
-        const auto t0 = Clock::now();
-        form.Timer_Destroy_Timer();
-        const double once = ms_since(t0);
-        const int runs = once > 400 ? 3 : once > 40 ? 5 : 11;
-        const long lookups0 = counted.lookups();
-        const std::uint64_t replies0 = replies();
-        std::vector<double> gaps;
-        r.tick_ms = median_ms(runs, [&] {
-            rig.toolkit().counts().reset();
-            form.Timer_Destroy_Timer();
-            gaps.push_back(rig.toolkit().counts().longest_gap_ms);
-        });
-        r.lookups = (counted.lookups() - lookups0) / runs;
-        r.replies = static_cast<double>(replies() - replies0) / runs;
-        r.longest_gap_ms = median(gaps);
-    }
-    host.toolkit().do_events();  // deferred deletions of the closed windows
-    return r;
-}
 
 }  // namespace
 
@@ -145,7 +95,7 @@ int main(int argc, char** argv) {
         const DataFiles data{first(titles, k.titles), first(names, k.names), 0};
 
         const TickResult ours = time_tick(
-            *host, *x11, [&] { return x11->replies_waited(); }, data, yield_every_us);
+            host->toolkit(), *x11, [&] { return x11->replies_waited(); }, data, yield_every_us);
         const double per_lookup_us =
             ours.lookups > 0 ? (ours.tick_ms - ours.refresh_ms) * 1000.0 / ours.lookups : 0;
 
@@ -184,7 +134,7 @@ int main(int argc, char** argv) {
         const int fit = static_cast<int>(kQueryBudgetMs * 1000.0 / query_raw_us / k.names);
         const int sample = std::clamp(fit, 1, k.titles);
         const TickResult asked = time_tick(
-            *host, query, [&] { return query.replies_waited(); },
+            host->toolkit(), query, [&] { return query.replies_waited(); },
             {first(titles, sample), first(names, k.names), 0}, yield_every_us);
         const double asked_per_lookup_us =
             asked.lookups > 0 ? (asked.tick_ms - asked.refresh_ms) * 1000.0 / asked.lookups : 0;

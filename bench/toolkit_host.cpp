@@ -8,6 +8,7 @@
 
 #ifdef VORLIX_BENCH_QT
 #include <QApplication>
+#include <QListWidget>
 
 #include "platform/qt/qt_toolkit.h"
 #endif
@@ -36,6 +37,11 @@ public:
     QtHost(int& argc, char** argv) : app_(on_x11(argc), argv) {}
     platform::Toolkit& toolkit() override { return toolkit_; }
     const char* name() const override { return "qt"; }
+    bool try_uniform_rows() override {
+        for (QWidget* w : QApplication::allWidgets())
+            if (auto* list = qobject_cast<QListWidget*>(w)) list->setUniformItemSizes(true);
+        return true;
+    }
 
 private:
     QApplication app_;

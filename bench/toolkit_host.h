@@ -16,6 +16,10 @@ public:
     virtual ~ToolkitHost() = default;
     virtual platform::Toolkit& toolkit() = 0;
     virtual const char* name() const = 0;
+    // A trial of list boxes that take every row to be as high as the first,
+    // so a layout need not measure each row's text. False when the toolkit
+    // has nothing to try it on.
+    virtual bool try_uniform_rows() { return false; }
 };
 
 // `want_qt` false, or a build without Qt, gives the fake toolkit.

@@ -1,0 +1,44 @@
+#!/bin/sh
+# Builds the benchmarks in Release and runs them all, each on its own private
+# Xvfb (the programs start and stop their servers), then prints one table.
+# Usage: tools/bench.sh [--quick]   (--quick: fewer scan cases, 10 s idle)
+# Takes about 5 to 8 minutes on a 2-core machine; the idle run alone is 60 s.
+set -eu
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${VORLIX_BENCH_BUILD:-$root/build-bench}
+quick=
+idle=60
+if [ "${1:-}" = "--quick" ]; then
+    quick=--quick
+    idle=10
+fi
+
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVORLIX_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" --target core_bench x11_lookup_bench scan_bench window_list_bench \
+    process_bench Vorlix >/dev/null
+
+rows=$(mktemp)
+trap 'rm -f "$rows"' EXIT
+
+run() {
+    echo "== $*" >&2
+    # Rows go to the table; everything else the programs say goes to stderr.
+    "$@" 2>/dev/null | grep '^|' >>"$rows" || echo "   ($1 failed)" >&2
+}
+
+b=$build/bench
+run "$b/core_bench"
+run "$b/x11_lookup_bench"
+run "$b/scan_bench" $quick
+run "$b/scan_bench" --yield-every-us 1000
+run "$b/window_list_bench"
+run "$b/process_bench" "$build/src/app/Vorlix" --idle-seconds "$idle"
+
+echo
+echo "Machine: $(nproc) cores, $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)," \
+    "load $(cut -d' ' -f1-3 /proc/loadavg), $(date -u '+%Y-%m-%d %H:%M UTC')"
+echo
+echo "| benchmark | case | median | unit | bar | met | note |"
+echo "|---|---|---|---|---|---|---|"
+cat "$rows"
