@@ -158,6 +158,17 @@ struct X11WindowSystem::State {
         Prop prop;
         xcb_get_property_cookie_t cookie;
     };
+    // A window being read: its attributes, then its properties, answer by
+    // answer, so that reading can stop when the next answer is not there yet.
+    struct Ask {
+        xcb_window_t id = 0;
+        xcb_get_window_attributes_cookie_t attributes{};
+        std::array<xcb_get_property_cookie_t, kPropCount> props{};
+        std::size_t read = 0;  // answers taken so far
+        bool gone = false;
+        Window w;
+        bool complete() const { return read == kPropCount + 1; }
+    };
 
     Connection conn;
     xcb_window_t root = 0;
@@ -170,7 +181,8 @@ struct X11WindowSystem::State {
     std::unordered_map<std::string, std::vector<xcb_window_t>> by_key;  // each in stacking order
     std::vector<xcb_window_t> snapshot;                      // the last walk, topmost first
     std::unordered_map<xcb_window_t, std::size_t> position;  // in snapshot
-    std::unordered_set<xcb_window_t> fresh;  // created since the walk, not fetched yet
+    std::unordered_set<xcb_window_t> fresh;  // created since the walk, not asked about yet
+    std::deque<Ask> asking;                  // created since the walk, answers not all read
     std::deque<Pending> pending;             // property refreshes sent, replies not read
     std::size_t next_rank = 0;
     xcb_window_t wm_check = 0;  // the window manager's check window, once verified
@@ -282,6 +294,8 @@ struct X11WindowSystem::State {
 
     void forget(xcb_window_t id) {
         fresh.erase(id);
+        for (Ask& a : asking)
+            if (a.id == id) a.gone = true;
         auto it = windows.find(id);
         if (it == windows.end()) return;
         index_erase(id, it->second);
@@ -384,63 +398,105 @@ struct X11WindowSystem::State {
             Reply<xcb_generic_event_t> e(raw);
             handle(e.get());
         }
-        if (read) collect(false);  // polling for a reply reads the socket too
+        if (read) {  // polling for a reply reads the socket too
+            collect(false);
+            take_answered();
+        }
         if (must_flush) {
             xcb_flush(c());
             must_flush = false;
         }
     }
 
+    Ask ask(xcb_window_t id) {
+        // Listen first, so that no change after the read goes unseen.
+        xcb_change_window_attributes(c(), id, XCB_CW_EVENT_MASK, &kClientEvents);
+        Ask a;
+        a.id = id;
+        a.attributes = xcb_get_window_attributes_unchecked(c(), id);
+        for (std::size_t p = 0; p < kPropCount; ++p) a.props[p] = request(id, Prop(p));
+        return a;
+    }
+
+    // Takes the ask's next answer; without `block`, false when it has not
+    // arrived yet.
+    bool take_one(Ask& a, bool block) {
+        const unsigned int sequence =
+            a.read == 0 ? a.attributes.sequence : a.props[a.read - 1].sequence;
+        if (a.gone) {
+            xcb_discard_reply(c(), sequence);
+            ++a.read;
+            return true;
+        }
+        void* raw = nullptr;
+        xcb_generic_error_t* error = nullptr;
+        if (block) {
+            ++waited;
+            raw = xcb_wait_for_reply(c(), sequence, &error);
+        } else if (xcb_poll_for_reply(c(), sequence, &raw, &error) == 0) {
+            return false;
+        }
+        std::free(error);  // BadWindow: destroyed before it could be read
+        if (a.read == 0) {
+            Reply<xcb_get_window_attributes_reply_t> r(
+                static_cast<xcb_get_window_attributes_reply_t*>(raw));
+            a.gone = !r;
+            if (r) {
+                a.w.override_redirect = r->override_redirect != 0;
+                // Its own map state, as MapNotify and UnmapNotify keep it: a
+                // client on another desktop, in an unmapped frame, counts as shown.
+                a.w.viewable = r->map_state != XCB_MAP_STATE_UNMAPPED;
+            }
+        } else {
+            Reply<xcb_get_property_reply_t> r(static_cast<xcb_get_property_reply_t*>(raw));
+            if (!r) a.gone = true;
+            apply(a.w, Prop(a.read - 1), r.get());
+        }
+        ++a.read;
+        return true;
+    }
+
+    void settle(Ask& a, bool index) {
+        if (a.gone) return;
+        Window& w = a.w;
+        w.title = text::normalize_title(w.net_name.empty() ? w.wm_name : w.net_name);
+        w.key = text::fold_case(w.title);
+        w.rank = next_rank++;
+        windows.insert_or_assign(a.id, std::move(w));
+        if (index) index_insert(a.id, windows.at(a.id));
+    }
+
     // Adds windows to the table: every request goes out before the first
     // reply is read, so the batch costs one round trip.
     void fetch(const std::vector<xcb_window_t>& ids, bool index) {
-        struct Ask {
-            xcb_window_t id;
-            xcb_get_window_attributes_cookie_t attributes;
-            std::array<xcb_get_property_cookie_t, kPropCount> props;
-        };
         std::vector<Ask> asks;
         asks.reserve(ids.size());
-        for (const xcb_window_t id : ids) {
-            // Listen first, so that no change after the read goes unseen.
-            xcb_change_window_attributes(c(), id, XCB_CW_EVENT_MASK, &kClientEvents);
-            Ask a{id, xcb_get_window_attributes_unchecked(c(), id), {}};
-            for (std::size_t p = 0; p < kPropCount; ++p) a.props[p] = request(id, Prop(p));
-            asks.push_back(a);
-        }
-        for (const Ask& a : asks) {
-            auto attributes = wait(xcb_get_window_attributes_reply, a.attributes);
-            bool gone = !attributes;
-            Window w;
-            if (attributes) {
-                w.override_redirect = attributes->override_redirect != 0;
-                // Its own map state, as MapNotify and UnmapNotify keep it: a
-                // client on another desktop, in an unmapped frame, counts as shown.
-                w.viewable = attributes->map_state != XCB_MAP_STATE_UNMAPPED;
-            }
-            for (std::size_t p = 0; p < kPropCount; ++p) {
-                if (gone) {
-                    xcb_discard_reply(c(), a.props[p].sequence);
-                    continue;
-                }
-                auto r = wait(xcb_get_property_reply, a.props[p]);
-                if (!r) gone = true;  // destroyed while the batch ran
-                apply(w, Prop(p), r.get());
-            }
-            if (gone) continue;
-            w.title = text::normalize_title(w.net_name.empty() ? w.wm_name : w.net_name);
-            w.key = text::fold_case(w.title);
-            w.rank = next_rank++;
-            windows.insert_or_assign(a.id, std::move(w));
-            if (index) index_insert(a.id, windows.at(a.id));
+        for (const xcb_window_t id : ids) asks.push_back(ask(id));
+        for (Ask& a : asks) {
+            while (!a.complete()) take_one(a, /*block=*/true);
+            settle(a, index);
         }
     }
 
-    void fetch_fresh() {
+    // Windows created since the walk: asked about now, added to the table
+    // when their answers have arrived (sync reads them), so that no look-up
+    // waits for the server however fast another client makes windows.
+    void ask_fresh() {
         if (fresh.empty()) return;
-        const std::vector<xcb_window_t> ids(fresh.begin(), fresh.end());
+        for (const xcb_window_t id : fresh) asking.push_back(ask(id));
         fresh.clear();
-        fetch(ids, /*index=*/true);
+        xcb_flush(c());
+    }
+
+    void take_answered(bool block = false) {
+        while (!asking.empty()) {
+            Ask& a = asking.front();
+            while (!a.complete() && take_one(a, block)) {
+            }
+            if (!a.complete()) return;
+            settle(a, /*index=*/!block);
+            asking.pop_front();
+        }
     }
 
     // A window manager counts when its check window names itself.
@@ -466,6 +522,7 @@ struct X11WindowSystem::State {
         const auto stacking_cookie =
             get_property(root, atoms[kNetClientListStacking], XCB_ATOM_WINDOW, 1u << 16);
         collect(true);
+        take_answered(/*block=*/true);  // the index is rebuilt below
         auto tree = wait(xcb_query_tree_reply, tree_cookie);
         auto check = wait(xcb_get_property_reply, check_cookie);
         auto supported = wait(xcb_get_property_reply, supported_cookie);
@@ -615,8 +672,7 @@ std::string X11WindowSystem::title(WindowId w) {
 WindowId X11WindowSystem::find_by_title(std::string_view title) {
     s_->sync();
     if (!s_->live()) return 0;
-    // Windows created since the walk are read once, in one batch.
-    s_->fetch_fresh();
+    s_->ask_fresh();
     // normalize_title changes only non-ASCII characters, and most
     // candidates are plain ASCII: skip it for them.
     const bool ascii = std::all_of(title.begin(), title.end(),
