@@ -27,6 +27,8 @@ build="${VORLIX_WINE_BUILD:-$(find_build)}"
 mkdir -p "$build"
 export WINEPREFIX="${WINEPREFIX:-$build/wine-prefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
+# Wine wants a home folder even though the prefix is elsewhere.
+export HOME="${HOME:-$(getent passwd "$(id -u)" | cut -d: -f6)}"
 export WINEARCH=win64
 # No Mono or Gecko installer dialogs while the prefix is made.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
@@ -62,10 +64,10 @@ mkdir -p "$(dirname "$WINEPREFIX")"
 ) 9>"$WINEPREFIX.lock"
 
 # A server that outlives each test saves its start-up (seconds) per test; it
-# goes away by itself once the tests have been idle for a while. Wine's own
+# goes away by itself once the tests have been idle for five minutes. Wine's own
 # background processes are started here, detached from our output, because
 # a test's runner waits for everything that holds the test's output open.
-if "$wineserver_bin" -p30 </dev/null >/dev/null 2>&1; then
+if "$wineserver_bin" -p300 </dev/null >/dev/null 2>&1; then
     "$wine_bin" wineboot </dev/null >/dev/null 2>&1 || true
     # The desktop process starts with the first window; start it now.
     "$wine_bin" rundll32.exe user32.dll,GetDesktopWindow </dev/null >/dev/null 2>&1 || true
