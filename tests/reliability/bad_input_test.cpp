@@ -173,9 +173,7 @@ TEST_F(BadInputFiles, ConfigurationAlwaysGivesAnIntervalTheTimerTakes) {
 
 // A file far bigger than any blacklist (a sparse file costs no disk): start-up
 // must still finish within the memory a desktop program can count on.
-// Disabled: PosixFileSystem::read_all reads a file of any size whole, and the
-// std::bad_alloc it throws ends start-up; run with --gtest_also_run_disabled_tests.
-TEST_F(BadInputFiles, DISABLED_GigabyteBlacklistDoesNotExhaustMemory) {
+TEST_F(BadInputFiles, GigabyteBlacklistDoesNotExhaustMemory) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";
 #endif

@@ -17,37 +17,22 @@
 #include <thread>
 #include <vector>
 
+#include "kill_check.h"
 #include "temp_dir.h"
 #include "world.h"
-
-extern char** environ;
 
 namespace vorlix::reliability {
 namespace {
 
-// The driver, started with `args`; stopped with SIGKILL at the latest when
-// the object goes.
+// The driver, started with `args`, its output read for the "ready" line.
 class Driver {
 public:
-    explicit Driver(std::vector<std::string> args) {
-        int fds[2];
-        if (::pipe2(fds, O_CLOEXEC) != 0) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-        std::vector<char*> argv;
-        args.insert(args.begin(), VORLIX_CRASH_DRIVER);
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        if (::posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(fds[1]);
-        out_ = fds[0];
+    explicit Driver(std::vector<std::string> args)
+        : pipe_(make_pipe()),
+          process_(with_driver(std::move(args)), own_environment(), pipe_.write) {
+        ::close(pipe_.write);
     }
-    ~Driver() {
-        kill();
-        if (out_ >= 0) ::close(out_);
-    }
+    ~Driver() { ::close(pipe_.read); }
     Driver(const Driver&) = delete;
     Driver& operator=(const Driver&) = delete;
 
@@ -59,54 +44,35 @@ public:
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                 end - std::chrono::steady_clock::now());
             if (left.count() <= 0) return false;
-            pollfd p{out_, POLLIN, 0};
+            pollfd p{pipe_.read, POLLIN, 0};
             if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) continue;
             char buf[64];
-            const ssize_t n = ::read(out_, buf, sizeof buf);
+            const ssize_t n = ::read(pipe_.read, buf, sizeof buf);
             if (n <= 0) return false;
             got.append(buf, static_cast<std::size_t>(n));
         }
         return true;
     }
-    // SIGKILL and reap; returns whether it was still running until then.
-    bool kill() {
-        if (pid_ <= 0) return false;
-        int status = 0;
-        const bool running = ::waitpid(pid_, &status, WNOHANG) == 0;
-        if (running) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, &status, 0);
-        }
-        pid_ = -1;
-        return running;
-    }
+    bool kill() { return process_.kill(); }
 
 private:
-    pid_t pid_ = -1;
-    int out_ = -1;
+    struct Pipe {
+        int read = -1;
+        int write = -1;
+    };
+    static Pipe make_pipe() {
+        int fds[2] = {-1, -1};
+        if (::pipe2(fds, O_CLOEXEC) != 0) return {};
+        return {fds[0], fds[1]};
+    }
+    static std::vector<std::string> with_driver(std::vector<std::string> args) {
+        args.insert(args.begin(), VORLIX_CRASH_DRIVER);
+        return args;
+    }
+
+    Pipe pipe_;
+    Spawned process_;
 };
-
-std::vector<std::string> lines_of(const std::string& bytes) {
-    std::vector<std::string> out;
-    std::size_t at = 0;
-    for (std::size_t crlf; (crlf = bytes.find("\r\n", at)) != std::string::npos; at = crlf + 2) {
-        out.push_back(bytes.substr(at, crlf - at));
-    }
-    if (at != bytes.size()) out.push_back(bytes.substr(at) + "<unterminated>");
-    return out;
-}
-
-// Removes the new files that a kill left in the folder, and counts them.
-int remove_leftovers(const TempDir& dir) {
-    int found = 0;
-    for (const std::string& name : dir.names()) {
-        if (name.size() > 4 && name.compare(name.size() - 4, 4, ".tmp") == 0) {
-            ::unlink(dir.file(name).c_str());
-            ++found;
-        }
-    }
-    return found;
-}
 
 struct KillStats {
     long kills = 0;
@@ -190,7 +156,7 @@ TEST_F(CrashSafety, BlacklistOfMaximumLengthIsAlwaysOldOrNew) {
             ++saw_new;
         } else {
             FAIL() << "after kill " << k << " the file is neither list: " << now->size()
-                   << " bytes, " << lines_of(*now).size() << " lines";
+                   << " bytes, " << crlf_lines(*now).size() << " lines";
         }
     }
     std::printf(
@@ -213,7 +179,8 @@ TEST_F(CrashSafety, BrowserNamesWhileLearningAreAlwaysAWholeList) {
 
     calibrate({dir_.path(), "names", "calibration"}, dir_.file("Vorlix_BrowserName.dat"));
     if (HasFatalFailure()) return;
-    std::vector<std::string> before = lines_of(*TempDir::read(dir_.file("Vorlix_BrowserName.dat")));
+    std::vector<std::string> before =
+        crlf_lines(*TempDir::read(dir_.file("Vorlix_BrowserName.dat")));
     ASSERT_TRUE(std::equal(base.begin(), base.end(), before.begin()));
     KillStats stats;
     const long kills = scaled(200, 20);
@@ -222,18 +189,9 @@ TEST_F(CrashSafety, BrowserNamesWhileLearningAreAlwaysAWholeList) {
         if (HasFatalFailure()) return;
         const auto now = TempDir::read(dir_.file("Vorlix_BrowserName.dat"));
         ASSERT_TRUE(now.has_value()) << "the browser-name file is gone after kill " << k;
-        const std::vector<std::string> names = lines_of(*now);
-        // Everything the file held before, then only whole learned names.
-        ASSERT_GE(names.size(), before.size()) << "after kill " << k;
-        ASSERT_TRUE(std::equal(before.begin(), before.end(), names.begin()))
-            << "after kill " << k << " the file lost names it held";
-        const std::string lead = "Mozilla r" + std::to_string(k) + "n";
-        for (std::size_t i = before.size(); i < names.size(); ++i) {
-            ASSERT_EQ(names[i].rfind(lead, 0), 0u) << "after kill " << k << ": " << names[i];
-            ASSERT_NE(names[i].find_first_of("0123456789", lead.size()), std::string::npos);
-            ASSERT_EQ(names[i].find_first_not_of("0123456789", lead.size()), std::string::npos)
-                << "after kill " << k << ": " << names[i];
-        }
+        const std::vector<std::string> names = crlf_lines(*now);
+        ASSERT_TRUE(whole_name_list(before, names, "Mozilla r" + std::to_string(k) + "n"))
+            << "after kill " << k;
         before = names;
     }
     std::printf(
