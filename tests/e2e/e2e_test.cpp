@@ -166,7 +166,7 @@ TEST_F(EndToEnd, ClosesBlacklistedPopupsLearnsBrowsersAndKeepsItsAutostartCurren
 
     // Scanning starts as the windows are shown; one interval later the popup
     // is asked to close, and only the popup.
-    EXPECT_TRUE(popup.close_requested(500ms + 400ms))
+    EXPECT_TRUE(popup.close_requested(500ms + 500ms))
         << "no close request within one 500 ms interval";
     EXPECT_FALSE(bare.close_requested(1200ms)) << "a title without a browser was closed";
     EXPECT_FALSE(netscape.close_requested(0ms));
