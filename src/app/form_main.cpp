@@ -1,5 +1,6 @@
 #include "app/form_main.h"
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -39,8 +40,7 @@ Form_Main::~Form_Main() {
 
 // Start-up reads the data files with a yield after every line, as the files
 // may be long; neither window is shown yet.
-int Form_Main::load_blacklist(const std::string& path) {
-    const auto bytes = data_files::read_if_present(services_.files, path);
+int Form_Main::load_blacklist(const std::optional<std::string>& bytes) {
     if (!bytes) return 0;
     // Collected, then sorted in one go. Lines past the list's capacity are
     // read but not kept.
@@ -68,9 +68,9 @@ void Form_Main::load_browser_names(const std::string& path) {
     }
 }
 
-long long Form_Main::count_lines(const std::string& path) {
+long long Form_Main::count_lines(const std::optional<std::string>& bytes) {
     long long count = 0;
-    if (const auto bytes = data_files::read_if_present(services_.files, path)) {
+    if (bytes) {
         for (lines::LineReader reader(*bytes); !reader.eof();) {
             reader.read_line();
             ++count;
@@ -90,11 +90,15 @@ void Form_Main::Form_Load() {
     timer_destroy_->set_interval(data_files::read_interval(
         services_.files, data_files::path_of(app, data_files::kConfigName)));
 
-    const std::string blacklist_path = data_files::path_of(app, data_files::kBlacklistName);
-    const int loaded = load_blacklist(blacklist_path);
+    // Read once: the lines are loaded, then counted in a pass of their own.
+    auto blacklist = data_files::read_existing(
+        services_.files, data_files::path_of(app, data_files::kBlacklistName));
+    const std::optional<std::string> blacklist_bytes =
+        blacklist ? std::move(blacklist).value() : std::nullopt;
+    const int loaded = load_blacklist(blacklist_bytes);
     // The names must be complete before the panel's first refresh uses them.
     load_browser_names(data_files::path_of(app, data_files::kBrowserNamesName));
-    const long long line_count = count_lines(blacklist_path);
+    const long long line_count = count_lines(blacklist_bytes);
     state_.kill_count = 0;
 
     // Any use of the panel below makes it again when it was closed during a
@@ -116,6 +120,10 @@ void Form_Main::Form_Load() {
             status += " (" + std::to_string(line_count - loaded) + " more lines not loaded)";
         }
         view_->set_status(status);
+    }
+    if (!blacklist) {
+        // Said at once, before an edit replaces a file the user may want back.
+        view_->set_status("  Could not read the blacklist: " + blacklist.error().message);
     }
 
     // The pair is centred across, with the docking gap between; the main

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -55,9 +56,9 @@ public:
 private:
     void Save_Blacklist() { save_.Save_Blacklist(); }
     // How many entries were added.
-    int load_blacklist(const std::string& path);
+    int load_blacklist(const std::optional<std::string>& bytes);
     void load_browser_names(const std::string& path);
-    long long count_lines(const std::string& path);
+    long long count_lines(const std::optional<std::string>& bytes);
 
     platform::Services services_;
     ProgramState& state_;

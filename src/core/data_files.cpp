@@ -1,5 +1,8 @@
 #include "core/data_files.h"
 
+#include <new>
+#include <stdexcept>
+
 #include "core/lines.h"
 #include "core/number.h"
 
@@ -12,9 +15,23 @@ std::string path_of(const platform::AppInfo& app, std::string_view file_name) {
     return path;
 }
 
+Result<std::optional<std::string>> read_existing(platform::FileSystem& fs,
+                                                 const std::string& path) {
+    if (!fs.exists(path)) return std::optional<std::string>();
+    try {
+        auto bytes = fs.read_all(path);
+        if (!bytes) return bytes.error();
+        return std::optional<std::string>(std::move(bytes).value());
+    } catch (const std::bad_alloc&) {
+        // Far beyond any real data file; the program carries on without it.
+        return Error{path + ": too big to read into memory"};
+    } catch (const std::length_error&) {
+        return Error{path + ": too big to read into memory"};
+    }
+}
+
 std::optional<std::string> read_if_present(platform::FileSystem& fs, const std::string& path) {
-    if (!fs.exists(path)) return std::nullopt;
-    auto bytes = fs.read_all(path);
+    auto bytes = read_existing(fs, path);
     if (!bytes) return std::nullopt;
     return std::move(bytes).value();
 }

@@ -19,8 +19,11 @@ inline constexpr std::string_view kDefaultBrowserName = "Microsoft Internet Expl
 // The application folder, its separator and the file name.
 std::string path_of(const platform::AppInfo& app, std::string_view file_name);
 
-// A data file's bytes, or nullopt when it is missing or cannot be read:
-// either way the caller falls back to the missing-file defaults.
+// A data file's bytes; nullopt when it is missing; an error when it exists
+// but cannot be read (also when it is too big to hold in memory).
+Result<std::optional<std::string>> read_existing(platform::FileSystem& fs, const std::string& path);
+
+// The same, for callers that fall back to the missing-file defaults either way.
 std::optional<std::string> read_if_present(platform::FileSystem& fs, const std::string& path);
 
 // The scan interval: the configuration file's first line read by

@@ -115,6 +115,11 @@ void Form_WindowList::Update_Window_List() {
         if (!still_there(generation)) return;
     }
 
+    // The list box holds at most so many titles; compared beyond that, a
+    // flood of windows would look like a change on every call.
+    if (display.size() > static_cast<std::size_t>(SortedList::kMaxEntries)) {
+        display.resize(static_cast<std::size_t>(SortedList::kMaxEntries));
+    }
     if (display != state_.shown_titles) {
         // The list box and the shown-titles list change together, one title
         // at a time, so they agree at every yield.

@@ -104,6 +104,9 @@ TEST_F(StartUp, UnreadableFilesFallBackToTheMissingFileDefaults) {
     EXPECT_EQ(scan_timer().interval(), 3000);
     EXPECT_TRUE(titles().empty());
     EXPECT_EQ(state().browser_names, Lines{kIe});
+    // The user learns of it before an edit replaces the file.
+    EXPECT_EQ(main().status().rfind("  Could not read the blacklist: ", 0), 0u) << main().status();
+    EXPECT_NE(main().status().find("Permission denied"), std::string::npos);
 }
 
 TEST_F(StartUp, YieldsOncePerLineOfEachFileReading) {
