@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/qt/qt_toolkit.h"
+#include "platform/qt/units.h"
 #include "qt_test_support.h"
 
 namespace vorlix::platform::qt {
@@ -515,6 +516,27 @@ TEST_F(QtViews, ApplicationFactsComeFromTheExecutableAndTheScreen) {
     const ScreenSize screen = toolkit.screen_size();
     EXPECT_EQ(screen.width, 1280.0f * 15);
     EXPECT_EQ(screen.height, 1024.0f * 15);
+}
+
+}  // namespace
+}  // namespace vorlix::platform::qt
+
+namespace vorlix::platform::qt {
+namespace {
+
+TEST(Units, FollowTheScreensDotsPerInch) {
+    const Units at96(96, 96);
+    EXPECT_EQ(at96.x_px(5970), 398);
+    EXPECT_EQ(at96.x_twips(398), 5970.0f);
+    // A denser screen: 120 dots per inch, 12 twips to a pixel; the docking
+    // gap of 30 twips rounds to 3 pixels there.
+    const Units at120(120, 144);
+    EXPECT_EQ(at120.x_px(5970), 498);
+    EXPECT_EQ(at120.y_px(4425), 443);
+    EXPECT_EQ(at120.x_px(30), 3);
+    EXPECT_EQ(at120.x_twips(498), 5976.0f);
+    EXPECT_EQ(at120.y_twips(10), 100.0f);
+    EXPECT_EQ(at120.rect(120, 600, 3735, 285), QRect(10, 60, 311, 29));
 }
 
 }  // namespace
