@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -122,13 +123,20 @@ public:
     // A trial of a cheaper yield: the real one runs at most once in this
     // many microseconds (0: every time).
     void set_yield_every_us(long us) { yield_every_ = std::chrono::microseconds(us); }
+    // Runs after each window is made, before the program fills or shows it.
+    void on_window_made(std::function<void()> hook) { on_window_made_ = std::move(hook); }
 
     std::unique_ptr<platform::MainWindowView> create_main_window(
         platform::MainWindowEvents& events) override {
-        return std::make_unique<CountingMainWindow>(inner_.create_main_window(events), counts_);
+        auto view =
+            std::make_unique<CountingMainWindow>(inner_.create_main_window(events), counts_);
+        if (on_window_made_) on_window_made_();
+        return view;
     }
     std::unique_ptr<platform::PanelView> create_panel(platform::PanelEvents& events) override {
-        return std::make_unique<CountingPanel>(inner_.create_panel(events), counts_);
+        auto view = std::make_unique<CountingPanel>(inner_.create_panel(events), counts_);
+        if (on_window_made_) on_window_made_();
+        return view;
     }
     std::unique_ptr<platform::Timer> create_timer(std::function<void()> on_tick) override {
         return inner_.create_timer(std::move(on_tick));
@@ -164,6 +172,7 @@ private:
     ToolkitCounts counts_;
     std::optional<std::string> folder_;
     std::chrono::microseconds yield_every_{0};
+    std::function<void()> on_window_made_;
 };
 
 }  // namespace vorlix::bench

@@ -2,7 +2,8 @@
 # Builds the benchmarks in Release and runs them all, each on its own private
 # Xvfb (the programs start and stop their servers), then prints one table.
 # Usage: tools/bench.sh [--quick]   (--quick: fewer scan cases, 10 s idle)
-# Takes about 5 to 8 minutes on a 2-core machine; the idle run alone is 60 s.
+# Takes about 6 to 9 minutes on a 2-core machine; the idle run alone is 60 s,
+# the Wine ticks about two minutes.
 set -eu
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -34,6 +35,17 @@ run "$b/scan_bench" $quick
 run "$b/scan_bench" --yield-every-us 1000
 run "$b/window_list_bench"
 run "$b/process_bench" "$build/src/app/Vorlix" --idle-seconds "$idle"
+
+# Benchmark 6 under Wine, from a Windows build of the same tree.
+win=$build/win
+if cmake -S "$root" -B "$win" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DVORLIX_BUILD_TESTS=OFF >/dev/null 2>&1 &&
+    cmake --build "$win" --target wine_scan_bench >/dev/null 2>&1; then
+    export VORLIX_WINE_BUILD="$win"
+    run "$root/tools/wine/run.sh" "$win/bench/wine_scan_bench.exe"
+else
+    echo "   (no Windows build of this tree: benchmark 6 skipped)" >&2
+fi
 
 echo
 echo "Machine: $(nproc) cores, $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)," \
