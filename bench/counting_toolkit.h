@@ -19,12 +19,14 @@ namespace vorlix::bench {
 struct ToolkitCounts {
     long yields = 0;
     long list_changes = 0;      // insert, remove and clear on either list box
+    long panel_moves = 0;       // set_left and set_top on the panel
     double longest_gap_ms = 0;  // between two yields that reached the toolkit
     std::chrono::steady_clock::time_point last{};
 
     void reset() {
         yields = 0;
         list_changes = 0;
+        panel_moves = 0;
         longest_gap_ms = 0;
         last = std::chrono::steady_clock::now();
     }
@@ -88,13 +90,19 @@ private:
 class CountingPanel final : public platform::PanelView {
 public:
     CountingPanel(std::unique_ptr<platform::PanelView> inner, ToolkitCounts& counts)
-        : inner_(std::move(inner)), list_(inner_->window_list(), counts) {}
+        : inner_(std::move(inner)), list_(inner_->window_list(), counts), counts_(counts) {}
     float left() const override { return inner_->left(); }
     float top() const override { return inner_->top(); }
     float width() const override { return inner_->width(); }
     float height() const override { return inner_->height(); }
-    void set_left(float left) override { inner_->set_left(left); }
-    void set_top(float top) override { inner_->set_top(top); }
+    void set_left(float left) override {
+        ++counts_.panel_moves;
+        inner_->set_left(left);
+    }
+    void set_top(float top) override {
+        ++counts_.panel_moves;
+        inner_->set_top(top);
+    }
     void set_height(float height) override { inner_->set_height(height); }
     bool visible() const override { return inner_->visible(); }
     void show() override { inner_->show(); }
@@ -110,6 +118,7 @@ public:
 private:
     std::unique_ptr<platform::PanelView> inner_;
     CountingListBox list_;
+    ToolkitCounts& counts_;
 };
 
 class CountingToolkit final : public platform::Toolkit {

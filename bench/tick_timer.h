@@ -42,6 +42,9 @@ inline TickResult time_tick(platform::Toolkit& toolkit, platform::WindowSystem& 
     {
         Rig rig(toolkit, counted, fs, folder);
         rig.program().start();
+        // The windows' first paint and the start-up's own events are done
+        // before any tick.
+        for (const auto t0 = Clock::now(); ms_since(t0) < 100;) toolkit.do_events();
         rig.toolkit().set_yield_every_us(yield_every_us);
         auto& form = rig.main();
         // The first tick reads the windows made since the last program.

@@ -177,6 +177,30 @@ void start_up(ToolkitHost& host, platform::x11::X11WindowSystem& x11, bool trial
         "to both windows shown and painted once");
 }
 
+// The docking timer with the panel in place: one second of the event loop
+// after start-up has settled, counting the panel moves it makes.
+void docking(ToolkitHost& host, platform::x11::X11WindowSystem& x11) {
+    test::FakeFileSystem fs;
+    write_data_files(app_in(kFolder, host.toolkit()), {{"A title"}, {browser_names()[0]}, 0},
+                     [&](const std::string& path, std::string b) { fs.add_file(path, b); });
+    Rig rig(host.toolkit(), x11, fs, kFolder);
+    rig.program().start();
+    auto& counts = rig.toolkit().counts();
+    for (const auto t0 = Clock::now(); ms_since(t0) < 500;) host.toolkit().do_events();
+    counts.reset();
+    const auto t0 = Clock::now();
+    while (ms_since(t0) < 1000) {
+        host.toolkit().do_events();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    const auto& main = rig.main().view();
+    auto* panel = rig.panel().touch();
+    row(std::string("5 docking timer, panel in place (") + host.name() + ")", "1 s of events",
+        static_cast<double>(counts.panel_moves), "panel moves", "0", met(counts.panel_moves == 0),
+        "main top " + fixed(main.top(), 1) + ", panel top " + fixed(panel->top(), 1) +
+            " twips after the second");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -196,6 +220,8 @@ int main(int argc, char** argv) {
         window_list(*host, client, *x11);
     }
     if (!only_save) {
+        progress("docking");
+        docking(*host, *x11);
         progress("start-up");
         start_up(*host, *x11, false);
         start_up(*host, *x11, true);
