@@ -28,7 +28,9 @@ public:
     // True for a plain file (not a folder, not hidden, not a system file).
     virtual bool exists(const std::string& path) = 0;
 
-    // The whole file as bytes, unchanged.
+    // The whole file as the program's text: the bytes unchanged where the
+    // platform's text is UTF-8; elsewhere converted from the file's encoding
+    // (a writable file converts back when it is flushed or closed).
     virtual Result<std::string> read_all(const std::string& path) = 0;
 
     // Creates a new file that must not exist yet; never follows a link.
