@@ -101,7 +101,7 @@ protected:
                                .count();
         driver.kill();
         remove_leftovers(dir_);
-        delay_ = std::uniform_int_distribution<long>(0, std::max<long>(5000, 2 * cycle));
+        delay_ = std::uniform_int_distribution<long>(0, std::max<long>(5000, 4 * cycle));
         std::printf("[crash] one save cycle takes about %.1f ms here\n", cycle / 1000.0);
     }
 

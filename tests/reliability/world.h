@@ -38,6 +38,11 @@ inline long scaled(long count, long floor = 1) {
     return n < floor ? floor : n;
 }
 
+// True in builds that run the slow groups with smaller counts.
+inline bool scaled_down() {
+    return scaled(1000) < 1000;
+}
+
 // The main window as the program sees it, passing everything on to the
 // fake and watching the lamp: red is the first thing a scan does, so red
 // while a scan handler is already running means a nested scan started.
