@@ -30,6 +30,9 @@ ListBox::ListBox(QWidget* parent, const char* name, std::function<void()> on_cli
     setObjectName(QLatin1String(name));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSortingEnabled(false);
+    // Rows of one height: otherwise every change lays out all rows again,
+    // measuring each one's text, which makes filling a long list quadratic.
+    setUniformItemSizes(true);
     setCursor(hand_cursor());
     connect(this, &QListWidget::itemSelectionChanged, this, [this] {
         if (!quiet_ && on_click_) on_click_();

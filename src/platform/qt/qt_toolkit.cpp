@@ -44,6 +44,7 @@ std::unique_ptr<Timer> QtToolkit::create_timer(std::function<void()> on_tick) {
 }
 
 void QtToolkit::do_events() {
+    if (!pacer_.due()) return;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/toolkit.h"
+#include "platform/yield_pacer.h"
 
 namespace vorlix::platform::qt {
 
@@ -23,6 +24,9 @@ public:
     AppInfo app_info() const override;
     int run() override;
     [[noreturn]] void end() override;
+
+private:
+    YieldPacer pacer_;
 };
 
 }  // namespace vorlix::platform::qt

@@ -755,6 +755,7 @@ void Win32Toolkit::dispatch(MSG& msg) {
 }
 
 void Win32Toolkit::do_events() {
+    if (!pacer_.due()) return;
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {

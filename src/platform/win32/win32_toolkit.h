@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "platform/toolkit.h"
+#include "platform/yield_pacer.h"
 
 namespace vorlix::platform::win32 {
 
@@ -63,6 +64,7 @@ private:
     ATOM panel_class_ = 0;
     // The owner of message boxes: the last main window made.
     HWND main_window_ = nullptr;
+    YieldPacer pacer_;
 };
 
 }  // namespace vorlix::platform::win32
