@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git
   libgtest-dev libgmock-dev googletest
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev qt6-wayland
   libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev
   xvfb xauth openbox x11-utils xdotool imagemagick
   g++-mingw-w64-x86-64-posix wine64 wine
