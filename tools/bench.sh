@@ -2,8 +2,8 @@
 # Builds the benchmarks in Release and runs them all, each on its own private
 # Xvfb (the programs start and stop their servers), then prints one table.
 # Usage: tools/bench.sh [--quick]   (--quick: fewer scan cases, 10 s idle)
-# Takes about 6 to 9 minutes on a 2-core machine; the idle run alone is 60 s,
-# the Wine ticks about two minutes.
+# Takes about 3 minutes on an idle 2-core machine; the idle run alone is 60 s,
+# the Wine ticks about half a minute.
 set -eu
 
 root=$(cd "$(dirname "$0")/.." && pwd)
