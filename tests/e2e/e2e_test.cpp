@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "test_window.h"
-#include "x_session.h"
+#include "x_server.h"
 
 namespace vorlix::testing {
 namespace {
@@ -109,7 +109,7 @@ private:
 class EndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
-        auto started = XSession::start(true);
+        auto started = XServer::start(true);
         ASSERT_TRUE(started) << started.error().message;
         session = std::move(started.value());
         std::string t = (fs::temp_directory_path() / "vorlix e2e XXXXXX").string();
@@ -139,7 +139,7 @@ protected:
         ASSERT_GT(vorlix, 0);
     }
 
-    std::unique_ptr<XSession> session;
+    std::unique_ptr<XServer> session;
     fs::path folder;
     pid_t vorlix = -1;
 };

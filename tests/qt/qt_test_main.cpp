@@ -6,11 +6,11 @@
 #include <QApplication>
 #include <cstdio>
 
-#include "x_session.h"
+#include "x_server.h"
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    auto session = vorlix::testing::XSession::start(true);
+    auto session = vorlix::testing::XServer::start(true);
     if (!session) {
         std::fprintf(stderr, "no X session: %s\n", session.error().message.c_str());
         return 1;

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,8 +14,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string_view>
 #include <thread>
 #include <vector>
+
+extern char** environ;
 
 namespace vorlix::testing {
 namespace {
@@ -41,19 +45,18 @@ pid_t spawn(std::vector<std::string> args, const std::string& display, int keep_
     _exit(127);
 }
 
-void stop(pid_t& pid) {
-    if (pid <= 0) return;
-    ::kill(pid, SIGTERM);
-    const auto deadline = Clock::now() + std::chrono::seconds(3);
-    while (waitpid(pid, nullptr, WNOHANG) == 0) {
-        if (Clock::now() > deadline) {
-            ::kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+std::vector<std::string> environment_with(const std::string& display,
+                                          const std::vector<std::string>& extra) {
+    std::vector<std::string> env = extra;
+    env.push_back("DISPLAY=" + display);
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string_view entry(*e);
+        const std::string_view name = entry.substr(0, entry.find('=') + 1);
+        bool replaced = false;
+        for (const std::string& mine : env) replaced = replaced || mine.rfind(name, 0) == 0;
+        if (!replaced) env.emplace_back(entry);
     }
-    pid = -1;
+    return env;
 }
 
 // Xvfb writes the display number it chose, then a newline.
@@ -106,12 +109,45 @@ bool window_manager_manages(const std::string& display) {
 
 }  // namespace
 
+pid_t spawn_with_display(const char* const* argv, const std::string& display,
+                         const std::vector<std::string>& extra_env) {
+    std::vector<std::string> env = environment_with(display, extra_env);
+    std::vector<char*> envp;
+    for (std::string& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    // Output goes nowhere: a child that outlives a crashed test must not
+    // hold the test's output pipe open.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = -1;
+    const int spawned = ::posix_spawnp(&pid, argv[0], &actions, nullptr,
+                                       const_cast<char* const*>(argv), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    return spawned == 0 ? pid : -1;
+}
+
+void stop_child(pid_t pid) {
+    if (pid <= 0) return;
+    ::kill(pid, SIGTERM);
+    const auto deadline = Clock::now() + std::chrono::seconds(3);
+    while (waitpid(pid, nullptr, WNOHANG) == 0) {
+        if (Clock::now() > deadline) {
+            ::kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
 Result<std::unique_ptr<XServer>> XServer::start(bool with_window_manager) {
     std::unique_ptr<XServer> server(new XServer);
     int fds[2];
     if (pipe(fds) != 0) return Error{std::string("pipe: ") + std::strerror(errno)};
     server->xvfb_ = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0",
-                           "1024x768x24", "-nolisten", "tcp", "-noreset"},
+                           "1280x1024x24", "-nolisten", "tcp", "-noreset"},
                           "", fds[1]);
     close(fds[1]);
     auto display = read_display(fds[0]);
@@ -131,8 +167,9 @@ Result<std::unique_ptr<XServer>> XServer::start(bool with_window_manager) {
 }
 
 void XServer::kill() {
-    stop(wm_);
-    stop(xvfb_);
+    stop_child(wm_);
+    stop_child(xvfb_);
+    wm_ = xvfb_ = -1;
 }
 
 XServer::~XServer() {

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/result.h"
 
@@ -30,5 +31,13 @@ private:
     pid_t wm_ = -1;
     std::string display_;
 };
+
+// Starts `argv[0]` (looked up on PATH) with `display` as DISPLAY and the
+// "NAME=value" entries of `extra_env` over this process's environment; its
+// output goes nowhere. -1 on failure.
+pid_t spawn_with_display(const char* const* argv, const std::string& display,
+                         const std::vector<std::string>& extra_env = {});
+// Stops a child we started (SIGTERM, then SIGKILL after 3 s) and reaps it.
+void stop_child(pid_t pid);
 
 }  // namespace vorlix::testing
