@@ -19,27 +19,23 @@ void BlacklistSave::Save_Blacklist() {
     ScopedValue<bool> running(running_, true);
     do {
         again_ = false;
-        // A copy, so that an edit during the yields cannot make this pass
-        // skip or repeat a title; the edit is written by the next pass.
-        const std::vector<std::string> entries = list_.entries();
-        std::string bytes;
-        for (const std::string& entry : entries) {
-            lines::append_line(bytes, entry_title(entry));
-            services_.toolkit.do_events();
-        }
-        write(bytes);
+        // An edit during the yields is written by the next pass.
+        write(bytes_of(list_.entries(), /*yielding=*/true));
     } while (again_);
 }
 
 void BlacklistSave::finish_now() {
     if (!running_) return;
-    write(bytes_of(list_.entries()));
+    write(bytes_of(list_.entries(), /*yielding=*/false));
     again_ = false;
 }
 
-std::string BlacklistSave::bytes_of(const std::vector<std::string>& entries) const {
+std::string BlacklistSave::bytes_of(std::vector<std::string> entries, bool yielding) {
     std::string bytes;
-    for (const std::string& entry : entries) lines::append_line(bytes, entry_title(entry));
+    for (const std::string& entry : entries) {
+        lines::append_line(bytes, entry_title(entry));
+        if (yielding) services_.toolkit.do_events();
+    }
     return bytes;
 }
 

@@ -30,7 +30,9 @@ public:
     bool busy() const { return running_; }
 
 private:
-    std::string bytes_of(const std::vector<std::string>& entries) const;
+    // `entries` is a copy of the list, so that an edit during the yields
+    // cannot make a pass skip or repeat a title.
+    std::string bytes_of(std::vector<std::string> entries, bool yielding);
     void write(const std::string& bytes);
 
     platform::Services services_;
