@@ -9,8 +9,8 @@
 #include "core/lines.h"
 #include "core/scanner.h"
 #include "core/sorted_list.h"
-#include "core/text.h"
-#include "platform/posix/posix_file_system.h"
+#include "base/text.h"
+#include "adapters/posix/posix_file_system.h"
 
 using namespace vorlix;
 

@@ -109,7 +109,7 @@ public:
     void hide() override { inner_->hide(); }
     platform::WindowId window_id() const override { return inner_->window_id(); }
     platform::ListBoxView& window_list() override { return list_; }
-    int only_browsers_value() const override { return inner_->only_browsers_value(); }
+    int Check_IWindows_value() const override { return inner_->Check_IWindows_value(); }
     int autostart_value() const override { return inner_->autostart_value(); }
     void set_autostart_value(int value) override { inner_->set_autostart_value(value); }
     void set_notice(std::string_view text) override { inner_->set_notice(text); }

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace vorlix::bench {
 namespace {

@@ -18,7 +18,7 @@
 #include "bench_util.h"
 #include "core/sorted_list.h"
 #include "fake_file_system.h"
-#include "platform/x11/x11_window_system.h"
+#include "adapters/x11/x11_window_system.h"
 #include "query_window_system.h"
 #include "test_client.h"
 #include "tick_timer.h"

@@ -10,7 +10,7 @@
 #include <QApplication>
 #include <QListWidget>
 
-#include "platform/qt/qt_toolkit.h"
+#include "adapters/qt/qt_toolkit.h"
 #endif
 
 namespace vorlix::bench {

@@ -17,8 +17,8 @@
 #include "bench_util.h"
 #include "core/sorted_list.h"
 #include "fake_file_system.h"
-#include "platform/posix/posix_file_system.h"
-#include "platform/x11/x11_window_system.h"
+#include "adapters/posix/posix_file_system.h"
+#include "adapters/x11/x11_window_system.h"
 #include "test_client.h"
 #include "toolkit_host.h"
 #include "x_server.h"
@@ -194,7 +194,7 @@ void docking(ToolkitHost& host, platform::x11::X11WindowSystem& x11) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     const auto& main = rig.main().view();
-    auto* panel = rig.panel().touch();
+    auto* panel = rig.panel().ensure_loaded();
     row(std::string("5 docking timer, panel in place (") + host.name() + ")", "1 s of events",
         static_cast<double>(counts.panel_moves), "panel moves", "0", met(counts.panel_moves == 0),
         "main top " + fixed(main.top(), 1) + ", panel top " + fixed(panel->top(), 1) +

@@ -11,8 +11,8 @@
 #include "bench_util.h"
 #include "core/sorted_list.h"
 #include "forwarding_window_system.h"
-#include "platform/win32/win32_toolkit.h"
-#include "platform/win32/win32_window_system.h"
+#include "adapters/win32/win32_toolkit.h"
+#include "adapters/win32/win32_window_system.h"
 #include "test_window.h"
 #include "tick_timer.h"
 

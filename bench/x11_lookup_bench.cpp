@@ -12,7 +12,7 @@
 #include "bench_util.h"
 #include "core/scanner.h"
 #include "core/sorted_list.h"
-#include "platform/x11/x11_window_system.h"
+#include "adapters/x11/x11_window_system.h"
 #include "test_client.h"
 #include "x_server.h"
 

@@ -34,7 +34,7 @@ run "$b/x11_lookup_bench"
 run "$b/scan_bench" $quick
 run "$b/scan_bench" --yield-every-us 1000
 run "$b/window_list_bench"
-run "$b/process_bench" "$build/src/app/Vorlix" --idle-seconds "$idle"
+run "$b/process_bench" "$build/src/main/Vorlix" --idle-seconds "$idle"
 
 # Benchmark 6 under Wine, from a Windows build of the same tree.
 win=$build/win

@@ -20,7 +20,7 @@ fi
 
 mkdir -p "$app"
 # Replace, never overwrite in place: a running copy keeps its old file.
-cp "$build/src/app/Vorlix" "$app/Vorlix.new"
+cp "$build/src/main/Vorlix" "$app/Vorlix.new"
 mv -f "$app/Vorlix.new" "$app/Vorlix"
 echo "Starting $app/Vorlix"
 cd "$app"

@@ -1,6 +1,6 @@
 #include "app/blacklist_save.h"
 
-#include "app/scoped_value.h"
+#include "base/scoped_value.h"
 #include "core/data_files.h"
 #include "core/file_rewrite.h"
 #include "core/lines.h"

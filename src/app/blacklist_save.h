@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "core/result.h"
+#include "base/result.h"
 #include "core/sorted_list.h"
 #include "platform/platform.h"
 

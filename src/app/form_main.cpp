@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/scoped_value.h"
+#include "base/scoped_value.h"
 #include "core/data_files.h"
 #include "core/lines.h"
 #include "core/number.h"
@@ -23,7 +23,7 @@ std::string application_caption() {
 
 }  // namespace
 
-Form_Main::Form_Main(platform::Services services, ProgramState& state)
+Form_Main::Form_Main(platform::Services services, core::ProgramState& state)
     : services_(services),
       state_(state),
       view_(services.toolkit.create_main_window(*this)),
@@ -104,15 +104,15 @@ void Form_Main::Form_Load() {
     // Any use of the panel below makes it again when it was closed during a
     // yield of its load; a new panel gets its height too.
     unsigned sized = 0;
-    auto touch_panel = [&]() -> platform::PanelView* {
-        platform::PanelView* panel = panel_->touch();
+    auto ensure_panel_loaded = [&]() -> platform::PanelView* {
+        platform::PanelView* panel = panel_->ensure_loaded();
         if (panel && panel_->generation() != sized) {
             panel->set_height(kPanelHeight);
             sized = panel_->generation();
         }
         return panel;
     };
-    touch_panel();
+    ensure_panel_loaded();
 
     if (line_count > 0) {
         std::string status = "  Blacklist loaded: " + std::to_string(loaded) + " popup filtered";
@@ -129,13 +129,13 @@ void Form_Main::Form_Load() {
     // The pair is centred across, with the docking gap between; the main
     // window alone is centred down.
     const platform::ScreenSize screen = toolkit.screen_size();
-    const platform::PanelView* placed = touch_panel();
+    const platform::PanelView* placed = ensure_panel_loaded();
     const float panel_width = placed ? placed->width() : 0.0f;
     view_->move((screen.width - view_->width() - panel_width - windowlist::kDockGap) / 2.0f,
                 (screen.height - view_->height()) / 2.0f);
 
     view_->show();
-    if (auto* panel = touch_panel()) {
+    if (auto* panel = ensure_panel_loaded()) {
         panel->show();
         // The design caption already says shown, unless a panel closed during
         // the yields above has changed it.
@@ -143,7 +143,7 @@ void Form_Main::Form_Load() {
     }
 
     timer_destroy_->set_enabled(true);
-    if (touch_panel()) panel_->Timer_PosWindow()->set_enabled(true);
+    if (ensure_panel_loaded()) panel_->Timer_PosWindow()->set_enabled(true);
 }
 
 void Form_Main::Timer_Destroy_Timer() {
@@ -221,7 +221,7 @@ void Form_Main::Command_TimerS_Click() {
 }
 
 void Form_Main::Command_Window_Click() {
-    auto* panel = panel_->touch();
+    auto* panel = panel_->ensure_loaded();
     if (!panel) return;
     const unsigned generation = panel_->generation();
     if (!panel->visible()) {

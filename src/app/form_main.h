@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "app/blacklist_save.h"
-#include "app/program_state.h"
+#include "core/program_state.h"
 #include "core/sorted_list.h"
 #include "platform/platform.h"
 #include "windowlist/form_windowlist.h"
@@ -26,7 +26,7 @@ class Form_Main final : public platform::MainWindowEvents {
 public:
     // Creates the window (not shown) and its scan timer with their design
     // values.
-    Form_Main(platform::Services services, ProgramState& state);
+    Form_Main(platform::Services services, core::ProgramState& state);
     Form_Main(const Form_Main&) = delete;
     Form_Main& operator=(const Form_Main&) = delete;
     ~Form_Main() override;
@@ -61,7 +61,7 @@ private:
     long long count_lines(const std::optional<std::string>& bytes);
 
     platform::Services services_;
-    ProgramState& state_;
+    core::ProgramState& state_;
     std::unique_ptr<platform::MainWindowView> view_;
     std::unique_ptr<platform::Timer> timer_destroy_;
     SortedList list_title_;

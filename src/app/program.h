@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "app/form_main.h"
-#include "app/program_state.h"
+#include "core/program_state.h"
 #include "platform/platform.h"
 #include "windowlist/form_windowlist.h"
 
@@ -22,14 +22,14 @@ public:
     // windows are shown and scanning is on.
     void start();
 
-    const ProgramState& state() const { return state_; }
+    const core::ProgramState& state() const { return state_; }
     // Null before start().
     Form_Main* main_form() { return main_.get(); }
     windowlist::Form_WindowList* window_list() { return panel_.get(); }
 
 private:
     platform::Services services_;
-    ProgramState state_;
+    core::ProgramState state_;
     std::unique_ptr<Form_Main> main_;
     // Declared after main_: the panel refers to the main window's view and
     // goes first.

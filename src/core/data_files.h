@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/result.h"
+#include "base/result.h"
 #include "platform/file_system.h"
 #include "platform/toolkit.h"
 

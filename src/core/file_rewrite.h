@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/result.h"
+#include "base/result.h"
 #include "platform/file_system.h"
 
 namespace vorlix {

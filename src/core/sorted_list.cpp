@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace vorlix {
 

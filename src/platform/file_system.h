@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/result.h"
+#include "base/result.h"
 
 namespace vorlix::platform {
 

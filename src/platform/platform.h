@@ -1,9 +1,7 @@
-// Everything the behaviour needs from the system, in one bundle. Each build
-// links exactly one implementation of make_platform() (Qt + X11 + XDG on
-// Linux, Win32 on Windows); tests build their own bundle from fakes.
+// Everything the behaviour needs from the system, in one bundle. Each
+// platform's main composes its adapters into one; tests build theirs from
+// fakes.
 #pragma once
-
-#include <memory>
 
 #include "platform/command_runner.h"
 #include "platform/file_system.h"
@@ -20,15 +18,5 @@ struct Services {
     CommandRunner& runner;
     FileSystem& files;
 };
-
-class Platform {
-public:
-    virtual ~Platform() = default;
-    virtual Services services() = 0;
-};
-
-// Builds the real platform for this build. argc/argv go to the toolkit only;
-// the program itself takes no command line.
-std::unique_ptr<Platform> make_platform(int& argc, char** argv);
 
 }  // namespace vorlix::platform

@@ -136,7 +136,7 @@ public:
     // List_Window
     virtual ListBoxView& window_list() = 0;
     // Check_IWindows: 0, 1 or 2.
-    virtual int only_browsers_value() const = 0;
+    virtual int Check_IWindows_value() const = 0;
     // Check_Autostart. Changing the value by this call raises
     // PanelEvents::Check_Autostart_Click, as a user's click does; setting
     // the value it already has raises nothing.

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/scoped_value.h"
+#include "base/scoped_value.h"
 #include "autostart/autostart.h"
 #include "core/data_files.h"
 #include "core/file_rewrite.h"
@@ -34,7 +34,7 @@ std::string learnable_name(std::string_view title) {
     return std::string(title.substr(at + 3));
 }
 
-Form_WindowList::Form_WindowList(platform::Services services, app::ProgramState& state,
+Form_WindowList::Form_WindowList(platform::Services services, core::ProgramState& state,
                                  platform::MainWindowView& main)
     : services_(services), state_(state), main_(main) {}
 
@@ -42,7 +42,7 @@ Form_WindowList::~Form_WindowList() {
     list_window_.attach(nullptr);
 }
 
-platform::PanelView* Form_WindowList::touch() {
+platform::PanelView* Form_WindowList::ensure_loaded() {
     if (!view_) Form_Load();
     return view_.get();
 }
@@ -84,12 +84,12 @@ void Form_WindowList::Form_Unload(int& cancel) {
 }
 
 void Form_WindowList::Update_Window_List() {
-    if (!touch()) return;
+    if (!ensure_loaded()) return;
     const unsigned generation = generation_;
     // A nested refresh of the same panel would refill the list under the
     // running one; the running one already brings it up to date.
     if (refreshing_ == generation) return;
-    app::ScopedValue<unsigned> refreshing(refreshing_, generation);
+    ScopedValue<unsigned> refreshing(refreshing_, generation);
 
     auto& toolkit = services_.toolkit;
     auto& windows = services_.windows;
@@ -105,7 +105,7 @@ void Form_WindowList::Update_Window_List() {
             if (!title.empty()) {
                 const bool browser = is_browser_title(title, state_.browser_names);
                 all_titles.push_back(title);
-                if (view_->only_browsers_value() == 0 || browser) {
+                if (view_->Check_IWindows_value() == 0 || browser) {
                     display.push_back(std::move(title));
                 }
             }

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/program_state.h"
+#include "core/program_state.h"
 #include "core/sorted_list.h"
 #include "platform/platform.h"
 
@@ -38,7 +38,7 @@ std::string learnable_name(std::string_view title);
 
 class Form_WindowList final : public platform::PanelEvents {
 public:
-    Form_WindowList(platform::Services services, app::ProgramState& state,
+    Form_WindowList(platform::Services services, core::ProgramState& state,
                     platform::MainWindowView& main);
     Form_WindowList(const Form_WindowList&) = delete;
     Form_WindowList& operator=(const Form_WindowList&) = delete;
@@ -46,7 +46,7 @@ public:
 
     // A use of the panel: creates and loads it when it does not exist.
     // Null only when the panel was closed again during its own load.
-    platform::PanelView* touch();
+    platform::PanelView* ensure_loaded();
     bool exists() const { return view_ != nullptr; }
     // Counts the panel's creations, so a call that yielded can tell whether
     // the panel it started with is still the one there.
@@ -76,7 +76,7 @@ private:
     void save_browser_names();
 
     platform::Services services_;
-    app::ProgramState& state_;
+    core::ProgramState& state_;
     platform::MainWindowView& main_;
 
     std::unique_ptr<platform::PanelView> view_;

@@ -13,7 +13,7 @@ TEST_F(Panel, ButtonHidesAndShowsWithCaptionsTimerAndFocus) {
     main().click_window_button();
     EXPECT_FALSE(p->visible());
     EXPECT_EQ(main().button_caption(), "<<  >>");
-    EXPECT_FALSE(dock_timer()->enabled());
+    EXPECT_FALSE(Timer_PosWindow()->enabled());
     EXPECT_EQ(main().list().focus_count(), 1);
 
     windows.add("New - Microsoft Internet Explorer");
@@ -21,7 +21,7 @@ TEST_F(Panel, ButtonHidesAndShowsWithCaptionsTimerAndFocus) {
     EXPECT_EQ(panel(), p);  // the same panel, not a new one
     EXPECT_TRUE(p->visible());
     EXPECT_EQ(main().button_caption(), ">>  <<");
-    EXPECT_TRUE(dock_timer()->enabled());
+    EXPECT_TRUE(Timer_PosWindow()->enabled());
     EXPECT_EQ(main().list().focus_count(), 2);
     EXPECT_EQ(window_titles(), Lines{"New - Microsoft Internet Explorer"});
     EXPECT_EQ(toolkit.panels_created(), 1);
@@ -29,46 +29,46 @@ TEST_F(Panel, ButtonHidesAndShowsWithCaptionsTimerAndFocus) {
 
 TEST_F(Panel, HidingKeepsTheFilterChoiceAndDoesNotReadTheRunKeyAgain) {
     start();
-    panel()->set_only_browsers(0);
+    panel()->set_Check_IWindows(0);
     registry.clear_calls();
     main().click_window_button();
     main().click_window_button();
-    EXPECT_EQ(panel()->only_browsers_value(), 0);
+    EXPECT_EQ(panel()->Check_IWindows_value(), 0);
     EXPECT_TRUE(registry.calls().empty());
 }
 
 TEST_F(Panel, ClosingStopsDockingAndTheButtonBuildsAFreshPanel) {
     windows.add("W - Microsoft Internet Explorer");
     start();
-    panel()->set_only_browsers(0);
+    panel()->set_Check_IWindows(0);
     panel()->close();
     EXPECT_EQ(panel(), nullptr);
     EXPECT_EQ(main().button_caption(), "<<  >>");
-    EXPECT_EQ(dock_timer(), nullptr);
+    EXPECT_EQ(Timer_PosWindow(), nullptr);
     EXPECT_TRUE(state().shown_titles.empty());
 
     main().click_window_button();
     ASSERT_NE(panel(), nullptr);
     EXPECT_EQ(toolkit.panels_created(), 2);
     EXPECT_TRUE(panel()->visible());
-    EXPECT_EQ(panel()->only_browsers_value(), 1);  // design value again
+    EXPECT_EQ(panel()->Check_IWindows_value(), 1);  // design value again
     // Same windows as before the close, and still the list is filled.
     EXPECT_EQ(window_titles(), Lines{"W - Microsoft Internet Explorer"});
     EXPECT_EQ(main().button_caption(), ">>  <<");
-    EXPECT_TRUE(dock_timer()->enabled());
+    EXPECT_TRUE(Timer_PosWindow()->enabled());
     EXPECT_EQ(panel()->left(), main().left() + main().width() + 30);
 }
 
 TEST_F(Panel, DockingFollowsVerticalMovesOnly) {
     start();
     FakePanel& p = *panel();
-    ASSERT_TRUE(dock_timer()->fire());
+    ASSERT_TRUE(Timer_PosWindow()->fire());
     const float left = p.left();
     main().user_move(main().left() + 200, main().top());  // sideways
-    dock_timer()->fire();
+    Timer_PosWindow()->fire();
     EXPECT_EQ(p.left(), left);
     main().user_move(main().left(), main().top() + 0.5f);  // down, by a fraction
-    dock_timer()->fire();
+    Timer_PosWindow()->fire();
     EXPECT_EQ(p.left(), main().left() + main().width() + 30);
     EXPECT_EQ(p.top(), main().top());
 }
@@ -84,7 +84,7 @@ TEST_F(Panel, LoadDoesNotMoveAPanelWhoseTopAlreadyMatches) {
     main().click_window_button();  // hide
     main().click_window_button();  // show: the load does not run again
     EXPECT_EQ(panel()->left(), 100);
-    dock_timer()->fire();
+    Timer_PosWindow()->fire();
     EXPECT_EQ(panel()->left(), 6090 + 30);
 }
 
@@ -94,7 +94,7 @@ TEST_F(Panel, PickStripsEveryBrowserSuffix) {
     windows.add("Notes - Mozilla - Microsoft Internet Explorer");
     windows.add("Editor");
     start();
-    panel()->set_only_browsers(0);
+    panel()->set_Check_IWindows(0);
     program->window_list()->Update_Window_List();
     ASSERT_EQ(window_titles(), (Lines{"Editor", "Notes - Mozilla - Microsoft Internet Explorer",
                                       "Win a prize - Microsoft Internet Explorer"}));

@@ -59,14 +59,14 @@ protected:
     FakeMainWindow& main() { return *toolkit.main_window(); }
     FakePanel* panel() { return toolkit.panel(); }
     // The main window's timer is made before any panel's.
-    FakeTimer& scan_timer() { return *toolkit.timers().front(); }
+    FakeTimer& Timer_Destroy() { return *toolkit.timers().front(); }
     // The panel's docking timer; null while there is no panel.
-    FakeTimer* dock_timer() {
+    FakeTimer* Timer_PosWindow() {
         const auto timers = toolkit.timers();
         return timers.size() > 1 ? timers.back() : nullptr;
     }
-    bool tick() { return scan_timer().fire(); }
-    const app::ProgramState& state() const { return program->state(); }
+    bool tick() { return Timer_Destroy().fire(); }
+    const core::ProgramState& state() const { return program->state(); }
     const std::vector<std::string>& titles() { return main().list().items(); }
     const std::vector<std::string>& window_titles() { return panel()->list().items(); }
 

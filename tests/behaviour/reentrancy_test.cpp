@@ -178,7 +178,7 @@ TEST_F(Reentrancy, PanelClosedDuringARefreshWalkOrRefill) {
         EXPECT_EQ(panel(), nullptr);
         EXPECT_TRUE(state().shown_titles.empty());
         EXPECT_EQ(main().button_caption(), "<<  >>");
-        EXPECT_EQ(dock_timer(), nullptr);
+        EXPECT_EQ(Timer_PosWindow(), nullptr);
         // Ended quietly: nothing learned, nothing written.
         EXPECT_EQ(state().browser_names, names);
         EXPECT_TRUE(files.calls_of(FsOp::create_new).empty());
@@ -194,7 +194,7 @@ TEST_F(Reentrancy, PanelClosedDuringTheLoadThatTheButtonStarted) {
     main().click_window_button();
     EXPECT_EQ(panel(), nullptr);
     EXPECT_EQ(main().button_caption(), "<<  >>");
-    EXPECT_EQ(dock_timer(), nullptr);
+    EXPECT_EQ(Timer_PosWindow(), nullptr);
     EXPECT_TRUE(registry.calls().empty());  // the load stopped before its last step
 }
 

@@ -106,7 +106,7 @@ TEST_F(Scanner, MozillaCountIsCaseSensitiveAndFollowsTheFilter) {
     EXPECT_TRUE(windows.close_requests().empty());
 
     // With every window listed, a second entry mentioning Mozilla appears.
-    panel()->set_only_browsers(0);
+    panel()->set_Check_IWindows(0);
     windows.add("Mozilla Thunderbird");
     ASSERT_TRUE(tick());
     EXPECT_EQ(windows.close_requests(), std::vector<platform::WindowId>{moz});
@@ -130,7 +130,7 @@ TEST_F(Scanner, ATickCreatesAClosedPanelHidden) {
     EXPECT_FALSE(panel()->visible());
     EXPECT_EQ(window_titles(), Lines{"W - Microsoft Internet Explorer"});
     EXPECT_EQ(main().button_caption(), "<<  >>");
-    EXPECT_FALSE(dock_timer()->enabled());
+    EXPECT_FALSE(Timer_PosWindow()->enabled());
 }
 
 using ScanControl = Scanner;
@@ -142,7 +142,7 @@ TEST_F(ScanControl, SuspendAndResumeSwapPicturesLampAndTimer) {
     const std::string status = main().status();
 
     main().click_active();
-    EXPECT_FALSE(scan_timer().enabled());
+    EXPECT_FALSE(Timer_Destroy().enabled());
     EXPECT_FALSE(main().active_visible());
     EXPECT_TRUE(main().suspended_visible());
     EXPECT_EQ(main().lamp(), 0xEEDDu);
@@ -150,21 +150,21 @@ TEST_F(ScanControl, SuspendAndResumeSwapPicturesLampAndTimer) {
     EXPECT_EQ(windows.close_requests().size(), 1u);
 
     main().click_suspended();
-    EXPECT_TRUE(scan_timer().enabled());
-    EXPECT_EQ(scan_timer().starts(), 2);  // a fresh interval from the resume
+    EXPECT_TRUE(Timer_Destroy().enabled());
+    EXPECT_EQ(Timer_Destroy().starts(), 2);  // a fresh interval from the resume
     EXPECT_TRUE(main().active_visible());
     EXPECT_FALSE(main().suspended_visible());
     EXPECT_EQ(main().lamp(), 0xC000u);
     EXPECT_EQ(main().status(), status);
     EXPECT_EQ(state().kill_count, 1);
-    EXPECT_EQ(scan_timer().interval(), 3000);
+    EXPECT_EQ(Timer_Destroy().interval(), 3000);
 }
 
 TEST_F(ScanControl, SuspendDuringAWalkLetsTheTickFinishAndKeepsTheLampYellow) {
     start_with("A\r\nB\r\n", "X\r\n");
     windows.add("B - X");
     toolkit.on_every_yield([&] {
-        if (windows.lookups().size() == 1 && scan_timer().enabled()) main().click_active();
+        if (windows.lookups().size() == 1 && Timer_Destroy().enabled()) main().click_active();
     });
     ASSERT_TRUE(tick());
     EXPECT_EQ(windows.lookups(), (Lines{"A - X", "B - X"}));

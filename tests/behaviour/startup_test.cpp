@@ -14,8 +14,8 @@ TEST_F(StartUp, WithoutDataFilesUsesDefaultsAndCreatesNothing) {
     EXPECT_TRUE(titles().empty());
     EXPECT_EQ(main().status(), "");
     EXPECT_EQ(state().browser_names, Lines{kIe});
-    EXPECT_EQ(scan_timer().interval(), 3000);
-    EXPECT_TRUE(scan_timer().enabled());
+    EXPECT_EQ(Timer_Destroy().interval(), 3000);
+    EXPECT_TRUE(Timer_Destroy().enabled());
     EXPECT_EQ(main().lamp(), 0xC000u);
     EXPECT_TRUE(main().active_visible());
     EXPECT_FALSE(main().suspended_visible());
@@ -82,7 +82,7 @@ TEST_F(StartUp, IntervalComesFromTheConfigurationFirstLine) {
         SCOPED_TRACE(c.bytes);
         files.add_file(path("Vorlix.cfg"), c.bytes);
         start();
-        EXPECT_EQ(scan_timer().interval(), c.interval);
+        EXPECT_EQ(Timer_Destroy().interval(), c.interval);
         EXPECT_EQ(main().lamp(), 0xC000u);
         program.reset();
     }
@@ -91,7 +91,7 @@ TEST_F(StartUp, IntervalComesFromTheConfigurationFirstLine) {
 TEST_F(StartUp, SilentTimerNeverTicks) {
     put_file("Vorlix.cfg", "Timer=0\r\n");
     start();
-    EXPECT_TRUE(scan_timer().enabled());
+    EXPECT_TRUE(Timer_Destroy().enabled());
     EXPECT_FALSE(tick());
 }
 
@@ -101,7 +101,7 @@ TEST_F(StartUp, UnreadableFilesFallBackToTheMissingFileDefaults) {
     put_file("Vorlix_BrowserName.dat", "Mozilla\r\n");
     files.fail(FsOp::read_all, "*", "Permission denied");
     start();
-    EXPECT_EQ(scan_timer().interval(), 3000);
+    EXPECT_EQ(Timer_Destroy().interval(), 3000);
     EXPECT_TRUE(titles().empty());
     EXPECT_EQ(state().browser_names, Lines{kIe});
     // The user learns of it before an edit replaces the file.
@@ -134,17 +134,17 @@ TEST_F(StartUp, PlacesThePairCentredAndShowsBothThenStartsTimers) {
     EXPECT_TRUE(main().shown());
     EXPECT_TRUE(p.visible());
     EXPECT_EQ(p.height(), 3750);
-    ASSERT_NE(dock_timer(), nullptr);
-    EXPECT_EQ(dock_timer()->interval(), 50);
-    EXPECT_TRUE(dock_timer()->enabled());
-    EXPECT_EQ(scan_timer().starts(), 1);
+    ASSERT_NE(Timer_PosWindow(), nullptr);
+    EXPECT_EQ(Timer_PosWindow()->interval(), 50);
+    EXPECT_TRUE(Timer_PosWindow()->enabled());
+    EXPECT_EQ(Timer_Destroy().starts(), 1);
     EXPECT_EQ(toolkit.panels_created(), 1);
 }
 
 TEST_F(StartUp, FirstDockTickPutsThePanelBesideTheMainWindow) {
     start();
     FakePanel& p = *panel();
-    ASSERT_TRUE(dock_timer()->fire());
+    ASSERT_TRUE(Timer_PosWindow()->fire());
     EXPECT_EQ(p.left(), main().left() + main().width() + 30);
     EXPECT_EQ(p.top(), main().top());
 }
@@ -167,8 +167,8 @@ TEST_F(StartUp, PanelClosedDuringItsFirstLoadIsMadeAgainAndShown) {
     EXPECT_EQ(panel()->height(), 3750);
     EXPECT_EQ(window_titles(), Lines{"a - Microsoft Internet Explorer"});
     EXPECT_EQ(main().button_caption(), ">>  <<");
-    ASSERT_NE(dock_timer(), nullptr);
-    EXPECT_TRUE(dock_timer()->enabled());
+    ASSERT_NE(Timer_PosWindow(), nullptr);
+    EXPECT_TRUE(Timer_PosWindow()->enabled());
 }
 
 TEST_F(StartUp, OverlongBlacklistLoadsTheFirst32767AndSaysSo) {

@@ -22,7 +22,7 @@ TEST_F(WindowList, ListsOnlyVisibleUnownedTitledWindowsOtherThanThePanel) {
     windows.add("");
     windows.add("Editor");
     start();
-    panel()->set_only_browsers(0);
+    panel()->set_Check_IWindows(0);
     refresh();
     EXPECT_EQ(window_titles(), (Lines{"Editor", "Editor"}));
     EXPECT_EQ(state().shown_titles, (Lines{"Editor", "Editor"}));
@@ -35,7 +35,7 @@ TEST_F(WindowList, FilterKeepsBrowserWindowsOnly) {
     windows.add("Notes");
     start();
     EXPECT_EQ(window_titles(), Lines{"Search - Microsoft Internet Explorer"});
-    panel()->set_only_browsers(2);  // greyed counts as ticked
+    panel()->set_Check_IWindows(2);  // greyed counts as ticked
     refresh();
     EXPECT_EQ(window_titles(), Lines{"Search - Microsoft Internet Explorer"});
 }
@@ -52,7 +52,7 @@ TEST_F(WindowList, ListBoxShowsSortedWhileShownTitlesKeepWalkOrder) {
     windows.add("b");
     windows.add("A");
     start();
-    panel()->set_only_browsers(0);
+    panel()->set_Check_IWindows(0);
     refresh();
     EXPECT_EQ(window_titles(), (Lines{"A", "b"}));
     EXPECT_EQ(state().shown_titles, (Lines{"b", "A"}));
@@ -98,7 +98,7 @@ TEST_F(WindowList, NoBrowserWindowsClearsTheListOnceAndThenLeavesIt) {
 
 TEST_F(WindowList, YieldsOncePerWindowReachedAndPerEntryAdded) {
     start();
-    panel()->set_only_browsers(0);
+    panel()->set_Check_IWindows(0);
     windows.add("a", false);
     windows.add("b");
     windows.add("c");
@@ -150,7 +150,7 @@ TEST_F(WindowList, WindowsChangingDuringTheWalk) {
     const auto b = windows.add("b");
     const auto c = windows.add("c");
     start();
-    panel()->set_only_browsers(0);
+    panel()->set_Check_IWindows(0);
     // Each first yield comes with the walk standing on b.
     toolkit.after_yields(1, [&] { windows.remove(c); });
     refresh();

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace vorlix::scanner {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace vorlix::test {
 namespace {

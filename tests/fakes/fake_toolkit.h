@@ -130,7 +130,7 @@ public:
     void hide() override { visible_ = false; }
     platform::WindowId window_id() const override { return id_; }
     platform::ListBoxView& window_list() override { return window_list_; }
-    int only_browsers_value() const override { return only_browsers_; }
+    int Check_IWindows_value() const override { return check_iwindows_; }
     int autostart_value() const override { return autostart_; }
     void set_autostart_value(int value) override;
     void set_notice(std::string_view text) override { notice_ = text; }
@@ -145,7 +145,7 @@ public:
 
     // The user's actions. close() may destroy this panel: do not touch it
     // afterwards.
-    void set_only_browsers(int value) { only_browsers_ = value; }
+    void set_Check_IWindows(int value) { check_iwindows_ = value; }
     void click_autostart();  // toggles the box and raises its click
     void select_window(int pos);
     void click_site() { events_.Label_Site_Click(); }
@@ -159,7 +159,7 @@ private:
     float left_ = 100, top_ = 200, width_ = 5295, height_ = 3600;
     bool visible_ = false;
     FakeListBox window_list_;
-    int only_browsers_ = 1;
+    int check_iwindows_ = 1;
     int autostart_ = 0;
     int autostart_sets_ = 0;
     std::string notice_;

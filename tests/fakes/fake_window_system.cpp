@@ -1,6 +1,6 @@
 #include "fake_window_system.h"
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace vorlix::test {
 

@@ -1,4 +1,4 @@
-#include "platform/posix/posix_file_system.h"
+#include "adapters/posix/posix_file_system.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>

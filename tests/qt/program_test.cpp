@@ -19,10 +19,10 @@
 #include <vector>
 
 #include "app/program.h"
-#include "platform/posix/posix_file_system.h"
-#include "platform/qt/qt_toolkit.h"
-#include "platform/x11/x11_window_system.h"
-#include "platform/xdg/xdg_registry.h"
+#include "adapters/posix/posix_file_system.h"
+#include "adapters/qt/qt_toolkit.h"
+#include "adapters/x11/x11_window_system.h"
+#include "adapters/xdg/xdg_registry.h"
 #include "qt_test_support.h"
 #include "test_window.h"
 

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/qt/qt_toolkit.h"
-#include "platform/qt/units.h"
+#include "adapters/qt/qt_toolkit.h"
+#include "adapters/qt/units.h"
 #include "qt_test_support.h"
 
 namespace vorlix::platform::qt {
@@ -297,7 +297,7 @@ TEST_F(QtViews, PanelIsARedToolWindowWithItsDesignValues) {
     auto* autostart = control<QCheckBox>(form, "Check_Autostart");
     EXPECT_EQ(only->text(), "Display only Internet Windows");
     EXPECT_EQ(autostart->text(), "Autostart");
-    EXPECT_EQ(panel.only_browsers_value(), 1);
+    EXPECT_EQ(panel.Check_IWindows_value(), 1);
     EXPECT_EQ(panel.autostart_value(), 0);
     for (QWidget* w : {static_cast<QWidget*>(only), static_cast<QWidget*>(autostart),
                        control(form, "Label_Notice"), control(form, "Label_Site")}) {
@@ -348,7 +348,7 @@ TEST_F(QtViews, AutostartValueSetByTheProgramRaisesItsClick) {
     // The filter switch has no handler; only its value changes.
     auto* only = control<QCheckBox>(form, "Check_IWindows");
     QTest::mouseClick(only, Qt::LeftButton, {}, QPoint(6, only->height() / 2));
-    EXPECT_EQ(panel.only_browsers_value(), 0);
+    EXPECT_EQ(panel.Check_IWindows_value(), 0);
     EXPECT_EQ(log.events.size(), 2u);
 
     QTest::mouseClick(control(form, "Label_Site"), Qt::LeftButton);
@@ -415,7 +415,7 @@ TEST_F(QtViews, PanelCloseBoxUnloadsAndTheViewMayDieInside) {
 
     // A new panel starts again from its design values.
     panel_events.view = toolkit.create_panel(panel_events);
-    EXPECT_EQ(panel_events.view->only_browsers_value(), 1);
+    EXPECT_EQ(panel_events.view->Check_IWindows_value(), 1);
     EXPECT_EQ(panel_events.view->autostart_value(), 0);
     EXPECT_FALSE(panel_events.view->visible());
 }

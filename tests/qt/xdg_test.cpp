@@ -11,9 +11,9 @@
 #include <string>
 #include <thread>
 
-#include "platform/xdg/desktop_entry.h"
-#include "platform/xdg/xdg_open_runner.h"
-#include "platform/xdg/xdg_registry.h"
+#include "adapters/xdg/desktop_entry.h"
+#include "adapters/xdg/xdg_open_runner.h"
+#include "adapters/xdg/xdg_registry.h"
 
 namespace vorlix::platform::xdg {
 namespace {

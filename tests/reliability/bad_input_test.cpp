@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "child_process.h"
-#include "platform/posix/posix_file_system.h"
+#include "adapters/posix/posix_file_system.h"
 #include "temp_dir.h"
 #include "world.h"
 
@@ -157,13 +157,13 @@ TEST_F(BadInputFiles, ConfigurationAlwaysGivesAnIntervalTheTimerTakes) {
         auto loaded = load("Vorlix.cfg", input);
         World& world = *loaded;
 
-        const int interval = world.scan_timer().interval();
+        const int interval = world.Timer_Destroy().interval();
         EXPECT_GE(interval, 0);
         EXPECT_LE(interval, INT_MAX);
         if (input.bytes.empty()) {
             EXPECT_EQ(interval, 3000);
         }
-        EXPECT_TRUE(world.scan_timer().enabled());
+        EXPECT_TRUE(world.Timer_Destroy().enabled());
         // The other files' defaults are untouched by a bad configuration.
         EXPECT_EQ(world.state().browser_names, std::vector<std::string>{kIe});
         EXPECT_EQ(TempDir::read(dir_.file("Vorlix.cfg")), input.bytes) << "never written";

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/posix/posix_file_system.h"
+#include "adapters/posix/posix_file_system.h"
 #include "world.h"
 
 namespace {

@@ -177,7 +177,7 @@ private:
                 break;
             }
             case 16:
-                if (auto* dock = w.dock_timer()) dock->fire();
+                if (auto* dock = w.Timer_PosWindow()) dock->fire();
                 break;
             case 17:
                 if (auto* panel = w.panel()) {
@@ -186,7 +186,7 @@ private:
                 }
                 break;
             case 18:
-                if (auto* panel = w.panel()) panel->set_only_browsers(below(3));
+                if (auto* panel = w.panel()) panel->set_Check_IWindows(below(3));
                 break;
             case 19:
                 w.windows.set_close_on_request(below(2) == 0);
@@ -229,7 +229,7 @@ private:
         last_kills_ = w.state().kill_count;
 
         // Lamp and pictures show the timer's state.
-        if (w.scan_timer().enabled()) {
+        if (w.Timer_Destroy().enabled()) {
             ASSERT_EQ(w.main().lamp(), app::kLampGreen);
             ASSERT_TRUE(w.main().active_visible());
             ASSERT_FALSE(w.main().suspended_visible());

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/posix_file_system.h"
+#include "adapters/posix/posix_file_system.h"
 #include "temp_dir.h"
 #include "windowlist/module_function.h"
 #include "world.h"

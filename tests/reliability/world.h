@@ -97,7 +97,7 @@ public:
     }
     std::unique_ptr<platform::Timer> create_timer(std::function<void()> on_tick) override {
         // The main window makes the scan timer first, before any panel timer.
-        if (scan_timer_ != nullptr) return fake_.create_timer(std::move(on_tick));
+        if (timer_destroy_ != nullptr) return fake_.create_timer(std::move(on_tick));
         auto timer = fake_.create_timer([this, tick = std::move(on_tick)] {
             ++tick_depth_;
             ++tick_calls_;
@@ -105,7 +105,7 @@ public:
             tick();
             --tick_depth_;
         });
-        scan_timer_ = static_cast<test::FakeTimer*>(timer.get());
+        timer_destroy_ = static_cast<test::FakeTimer*>(timer.get());
         return timer;
     }
     void do_events() override { fake_.do_events(); }
@@ -123,11 +123,11 @@ public:
     long tick_calls() const { return tick_calls_; }
     long nested_tick_calls() const { return nested_tick_calls_; }
     int tick_depth() const { return tick_depth_; }
-    test::FakeTimer* scan_timer() const { return scan_timer_; }
+    test::FakeTimer* Timer_Destroy() const { return timer_destroy_; }
 
 private:
     test::FakeToolkit& fake_;
-    test::FakeTimer* scan_timer_ = nullptr;
+    test::FakeTimer* timer_destroy_ = nullptr;
     int tick_depth_ = 0;
     long nested_scans_ = 0;
     long tick_calls_ = 0;
@@ -163,14 +163,14 @@ public:
     }
     test::FakeMainWindow& main() { return *toolkit.main_window(); }
     test::FakePanel* panel() { return toolkit.panel(); }
-    test::FakeTimer& scan_timer() { return *probe.scan_timer(); }
+    test::FakeTimer& Timer_Destroy() { return *probe.Timer_Destroy(); }
     // The newest panel's docking timer, null while there is no panel.
-    test::FakeTimer* dock_timer() {
+    test::FakeTimer* Timer_PosWindow() {
         const auto timers = toolkit.timers();
         return timers.size() > 1 ? timers.back() : nullptr;
     }
-    bool tick() { return scan_timer().fire(); }
-    const app::ProgramState& state() const { return program->state(); }
+    bool tick() { return Timer_Destroy().fire(); }
+    const core::ProgramState& state() const { return program->state(); }
     const SortedList& list_title() { return program->main_form()->List_Title(); }
     void add_title(std::string_view text) {
         main().type_title(text);

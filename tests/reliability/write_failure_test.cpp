@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "child_process.h"
-#include "platform/posix/posix_file_system.h"
+#include "adapters/posix/posix_file_system.h"
 #include "temp_dir.h"
 #include "world.h"
 

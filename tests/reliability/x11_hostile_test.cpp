@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "hostile_client.h"
-#include "platform/x11/x11_window_system.h"
+#include "adapters/x11/x11_window_system.h"
 #include "world.h"
 #include "x_server.h"
 

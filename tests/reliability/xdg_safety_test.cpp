@@ -14,9 +14,9 @@
 
 #include "autostart/autostart.h"
 #include "autostart/module_registry.h"
-#include "platform/xdg/desktop_entry.h"
-#include "platform/xdg/xdg_open_runner.h"
-#include "platform/xdg/xdg_registry.h"
+#include "adapters/xdg/desktop_entry.h"
+#include "adapters/xdg/xdg_open_runner.h"
+#include "adapters/xdg/xdg_registry.h"
 #include "temp_dir.h"
 
 extern char** environ;

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "core/file_rewrite.h"
-#include "platform/win32/win32_file_system.h"
-#include "platform/win32/win32_text.h"
+#include "adapters/win32/win32_file_system.h"
+#include "adapters/win32/win32_text.h"
 
 namespace vorlix::platform::win32 {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "autostart/autostart.h"
 #include "autostart/module_registry.h"
-#include "platform/win32/win32_registry.h"
+#include "adapters/win32/win32_registry.h"
 
 namespace vorlix::platform::win32 {
 namespace {

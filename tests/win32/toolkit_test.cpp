@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/win32_text.h"
-#include "platform/win32/win32_toolkit.h"
-#include "platform/win32/win32_window_system.h"
+#include "adapters/win32/win32_text.h"
+#include "adapters/win32/win32_toolkit.h"
+#include "adapters/win32/win32_window_system.h"
 
 namespace vorlix::platform::win32 {
 namespace {
@@ -262,13 +262,13 @@ TEST(Win32Toolkit, CheckBoxesClickForTheUserAndForTheProgram) {
     events.view = panel.get();
     const HWND window = FindWindowW(nullptr, L"Vorlix - Window List");
 
-    EXPECT_EQ(panel->only_browsers_value(), 1);
+    EXPECT_EQ(panel->Check_IWindows_value(), 1);
     EXPECT_EQ(panel->autostart_value(), 0);
     panel->set_autostart_value(1);
     panel->set_autostart_value(1);  // no change, no click
     SendMessageW(child_with_text(window, L"Autostart"), BM_CLICK, 0, 0);
     SendMessageW(child_with_text(window, L"Display only Internet Windows"), BM_CLICK, 0, 0);
-    EXPECT_EQ(panel->only_browsers_value(), 0);
+    EXPECT_EQ(panel->Check_IWindows_value(), 0);
     EXPECT_EQ(events.calls, (std::vector<std::string>{"autostart 1", "autostart 0"}));
 
     panel->set_site_caption("Visit our site: example");

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/win32/win32_window_system.h"
+#include "adapters/win32/win32_window_system.h"
 #include "test_window.h"
 
 namespace vorlix::platform::win32 {

@@ -1,6 +1,6 @@
 // The X11 window system against a real X server. VORLIX_X11_WM=openbox runs
 // the same tests under openbox; otherwise no window manager runs.
-#include "platform/x11/x11_window_system.h"
+#include "adapters/x11/x11_window_system.h"
 
 #include <gtest/gtest.h>
 #include <poll.h>

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/result.h"
+#include "base/result.h"
 
 namespace vorlix::testing {
 

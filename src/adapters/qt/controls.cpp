@@ -1,0 +1,202 @@
+#include "adapters/qt/controls.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QString>
+
+#include "adapters/qt/units.h"
+
+namespace vorlix::platform::qt {
+
+QFont form_font() {
+    QFont font;
+    font.setFamilies({QStringLiteral("DejaVu Sans Condensed"),
+                      QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Sans Serif")});
+    font.setPixelSize(11);
+    return font;
+}
+
+QCursor hand_cursor() {
+    return QCursor(art("hand.png"), 5, 0);
+}
+
+QPixmap art(const char* name) {
+    return QPixmap(QStringLiteral(":/art/") + QLatin1String(name));
+}
+
+ListBox::ListBox(QWidget* parent, const char* name, std::function<void()> on_click)
+    : QListWidget(parent), on_click_(std::move(on_click)) {
+    setObjectName(QLatin1String(name));
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSortingEnabled(false);
+    // Rows of one height: otherwise every change lays out all rows again,
+    // measuring each one's text, which makes filling a long list quadratic.
+    setUniformItemSizes(true);
+    setCursor(hand_cursor());
+    connect(this, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!quiet_ && on_click_) on_click_();
+    });
+}
+
+void ListBox::insert(int pos, std::string_view text) {
+    quiet_ = true;
+    insertItem(pos, QString::fromUtf8(text.data(), qsizetype(text.size())));
+    quiet_ = false;
+}
+
+void ListBox::remove(int pos) {
+    quiet_ = true;
+    const bool was_selected = selected() == pos;
+    delete takeItem(pos);
+    if (was_selected) {
+        clearSelection();
+        setCurrentIndex(QModelIndex());
+    }
+    quiet_ = false;
+}
+
+void ListBox::clear() {
+    quiet_ = true;
+    QListWidget::clear();
+    quiet_ = false;
+}
+
+int ListBox::selected() const {
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.front().row();
+}
+
+void ListBox::focus() {
+    setFocus(Qt::OtherFocusReason);
+}
+
+PictureButton::PictureButton(QWidget* parent, const char* name, const QPixmap& picture,
+                             std::function<void()> on_click)
+    : QLabel(parent), on_click_(std::move(on_click)) {
+    setObjectName(QLatin1String(name));
+    setPixmap(picture);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setFocusPolicy(Qt::NoFocus);
+    setCursor(hand_cursor());
+}
+
+void PictureButton::mousePressEvent(QMouseEvent* event) {
+    pressed_ = event->button() == Qt::LeftButton;
+}
+
+void PictureButton::mouseReleaseEvent(QMouseEvent* event) {
+    // As with a button: the click counts when the press and the release are both on it.
+    const bool click = pressed_ && event->button() == Qt::LeftButton &&
+                       rect().contains(event->position().toPoint());
+    pressed_ = false;
+    if (click && on_click_) on_click_();
+}
+
+ClickLabel::ClickLabel(QWidget* parent, const char* name, std::function<void()> on_click)
+    : QLabel(parent), on_click_(std::move(on_click)) {
+    setObjectName(QLatin1String(name));
+    setCursor(hand_cursor());
+}
+
+void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) &&
+        on_click_) {
+        on_click_();
+    }
+}
+
+Lamp::Lamp(QWidget* parent, const char* name, Colour colour) : QWidget(parent), colour_(colour) {
+    setObjectName(QLatin1String(name));
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void Lamp::set_colour(Colour colour) {
+    if (colour == colour_) return;
+    colour_ = colour;
+    update();
+}
+
+void Lamp::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.setBrush(packed_colour(colour_));
+    painter.drawEllipse(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
+}
+
+TitleEdit::TitleEdit(QWidget* parent, std::function<void(int, int)> on_key_down)
+    : QLineEdit(parent), on_key_down_(std::move(on_key_down)) {
+    setObjectName(QStringLiteral("Text_Title"));
+}
+
+void TitleEdit::keyPressEvent(QKeyEvent* event) {
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) {
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+    // The shift state as the forms toolkit packs it: 1 Shift, 2 Ctrl, 4 Alt.
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    const int shift = (mods & Qt::ShiftModifier ? 1 : 0) | (mods & Qt::ControlModifier ? 2 : 0) |
+                      (mods & Qt::AltModifier ? 4 : 0);
+    if (on_key_down_) on_key_down_(13, shift);
+}
+
+QCheckBox* make_panel_check(QWidget* parent, const char* name, const char* caption) {
+    auto* box = new QCheckBox(QString::fromLatin1(caption), parent);
+    box->setObjectName(QLatin1String(name));
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::WindowText, QColor(253, 253, 253));
+    palette.setColor(QPalette::Window, QColor(255, 0, 0));
+    palette.setColor(QPalette::Button, QColor(255, 0, 0));
+    box->setPalette(palette);
+    box->setBackgroundRole(QPalette::Window);
+    box->setAutoFillBackground(true);
+    QFont font = box->font();
+    font.setBold(true);
+    box->setFont(font);
+    box->setCursor(hand_cursor());
+    return box;
+}
+
+QtTimer::QtTimer(std::function<void()> on_tick)
+    : timer_(new QTimer), on_tick_(std::make_shared<std::function<void()>>(std::move(on_tick))) {
+    timer_->setTimerType(Qt::PreciseTimer);
+    QObject::connect(timer_, &QTimer::timeout, timer_, [tick = on_tick_, ticking = ticking_] {
+        // Copies keep the handler alive even if it destroys this timer.
+        *ticking = true;
+        (*tick)();
+        *ticking = false;
+    });
+}
+
+QtTimer::~QtTimer() {
+    timer_->stop();
+    if (*ticking_) {
+        timer_->deleteLater();
+    } else {
+        delete timer_;
+    }
+}
+
+void QtTimer::set_interval(int ms) {
+    if (ms < 0) ms = 0;
+    interval_ = ms;
+    restart();
+}
+
+void QtTimer::set_enabled(bool enabled) {
+    if (enabled == enabled_) return;
+    enabled_ = enabled;
+    restart();
+}
+
+void QtTimer::restart() {
+    if (enabled_ && interval_ > 0) {
+        timer_->start(interval_);
+    } else {
+        timer_->stop();
+    }
+}
+
+}  // namespace vorlix::platform::qt

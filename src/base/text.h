@@ -1,0 +1,34 @@
+// Text is bytes: UTF-8 where it is valid, passed through untouched where it
+// is not. These are the only places that look inside a title's characters.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vorlix::text {
+
+// Letter case folded to lower case: ASCII, Latin-1, Latin Extended-A, Greek
+// and Cyrillic letters. Bytes that are not valid UTF-8 are kept as they are,
+// so folding never merges two different invalid sequences.
+std::string fold_case(std::string_view s);
+
+// The one collation of every sorted list: compares the case-folded texts
+// code point by code point (invalid bytes sort by their byte value, below
+// all letters); <0, 0 or >0.
+int compare_ignore_case(std::string_view a, std::string_view b);
+
+inline bool equal_ignore_case(std::string_view a, std::string_view b) {
+    return compare_ignore_case(a, b) == 0;
+}
+
+// A window title as this program reads it: invisible format characters
+// (zero-width space and joiners, directional marks, the byte-order mark)
+// dropped, then an en dash or em dash between blanks read as " - ". Nothing
+// else changes; invalid UTF-8 is kept.
+std::string normalize_title(std::string_view title);
+
+// What a window system's title table is keyed by, for a window's title and
+// for a title looked up alike: the title read as above, then case-folded.
+std::string title_key(std::string_view title);
+
+}  // namespace vorlix::text
