@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config git
+  build-essential cmake ninja-build pkg-config git python3
   libgtest-dev libgmock-dev googletest
   qt6-base-dev libgl-dev qt6-wayland
   libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev
