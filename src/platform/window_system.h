@@ -32,13 +32,14 @@ public:
     // The owner window (a dialog's parent), or 0 when it has none.
     virtual WindowId owner(WindowId w) = 0;
 
-    // The title as this program reads titles (see window_title.h), or the
+    // The title as this program reads titles (text::normalize_title), or the
     // empty string when the window has none or it cannot be read.
     virtual std::string title(WindowId w) = 0;
 
-    // A top-level window whose whole title equals `title` with letter case
-    // ignored (fold_case in core/text.h); the topmost when several qualify;
-    // 0 when none does. Must not cost a round trip to another process.
+    // A top-level window whose whole title, read as above, equals `title`
+    // with letter case ignored (both keyed by text::title_key); the topmost
+    // when several qualify; 0 when none does. Must not cost a round trip to
+    // another process.
     virtual WindowId find_by_title(std::string_view title) = 0;
 
     // Asks the window to close (the window system's polite close message).
