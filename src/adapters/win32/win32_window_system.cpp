@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "base/text.h"
 #include "adapters/win32/win32_text.h"
+#include "base/text.h"
 
 namespace vorlix::platform::win32 {
 
