@@ -69,7 +69,7 @@ void CALLBACK Win32WindowSystem::on_event(HWINEVENTHOOK hook, DWORD event, HWND 
     if (event == EVENT_OBJECT_DESTROY) {
         self.forget(h);
     } else if (GetAncestor(h, GA_PARENT) == GetDesktopWindow()) {
-        if (event == EVENT_OBJECT_CREATE) self.fresh_.push_back(h);
+        if (event == EVENT_OBJECT_CREATE) self.add_fresh(h);
         self.file(h, text::title_key(raw_title(h)));
     }
 }
@@ -83,6 +83,20 @@ void Win32WindowSystem::file(HWND h, std::string key) {
     auto& windows = by_title_[key];
     windows.insert(windows.begin(), h);
     key_of_[h] = std::move(key);
+}
+
+void Win32WindowSystem::add_fresh(HWND h) {
+    // Only a scan that is suspended (no walks) lets this grow: the gone
+    // windows are dropped whenever it has doubled.
+    if (fresh_.size() >= prune_at_) {
+        std::erase_if(fresh_, [this](HWND w) {
+            if (IsWindow(w)) return false;
+            forget(w);
+            return true;
+        });
+        prune_at_ = std::max<std::size_t>(kFirstPrune, 2 * fresh_.size());
+    }
+    fresh_.push_back(h);
 }
 
 void Win32WindowSystem::forget(HWND h) {
@@ -117,6 +131,7 @@ void Win32WindowSystem::refresh_titles() {
     by_title_.clear();
     key_of_.clear();
     fresh_.clear();
+    prune_at_ = kFirstPrune;
     // EnumWindows hands the top-level windows over in stacking order, so the
     // first window stored under a title is the one FindWindow would return.
     EnumWindows(

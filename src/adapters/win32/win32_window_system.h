@@ -56,6 +56,7 @@ private:
     // of its equals, as a window just made or renamed is usually on top.
     void file(HWND h, std::string key);
     void forget(HWND h);
+    void add_fresh(HWND h);
 
     // Title key (text::title_key) to the windows that carry it, topmost first.
     std::unordered_map<std::string, std::vector<HWND>> by_title_;
@@ -64,6 +65,8 @@ private:
     // its later titles, so these are read again, at most once a millisecond.
     std::vector<HWND> fresh_;
     YieldPacer fresh_pacer_;
+    static constexpr std::size_t kFirstPrune = 256;
+    std::size_t prune_at_ = kFirstPrune;
     HWINEVENTHOOK hooks_[2] = {};
     bool built_ = false;
 };
