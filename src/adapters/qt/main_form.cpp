@@ -3,64 +3,72 @@
 
 #include "adapters/qt/form.h"
 #include "adapters/qt/forms.h"
+#include "platform/form_layout.h"
 
 namespace vorlix::platform::qt {
 namespace {
 
 using Events = MainWindowEvents;
+using namespace layout;
+
+// Where the table puts control `c`, in pixels.
+QRect bounds(const Units& units, MainControl c) {
+    const Bounds& b = kMain[c].bounds;
+    return units.rect(b.left, b.top, b.width, b.height);
+}
 
 class MainForm : public Form<Events> {
 public:
     explicit MainForm(Events& events) : Form(events, "Form_Main") {
-        resize(units_.x_px(5970), units_.y_px(4425));
+        resize(units_.x_px(kMainWidth), units_.y_px(kMainHeight));
 
         auto* banner = new QLabel(this);
-        banner->setObjectName(QStringLiteral("Image1"));
+        banner->setObjectName(QLatin1String(kMain[Image1].name));
         banner->setPixmap(art("banner.png"));
         banner->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        banner->setGeometry(units_.rect(840, 60, 4350, 465));
+        banner->setGeometry(bounds(units_, Image1));
 
         text_ = new TitleEdit(this, [this](int key, int shift) {
             if (events_ != nullptr) events_->Text_Title_KeyDown(key, shift);
         });
-        text_->setGeometry(units_.rect(120, 600, 3735, 285));
+        text_->setGeometry(bounds(units_, Text_Title));
 
-        auto* add =
-            new PictureButton(this, "Command_ADD", art("add.png"), on(&Events::Command_ADD_Click));
-        add->setGeometry(units_.rect(3960, 600, 915, 315));
+        auto* add = new PictureButton(this, kMain[Command_ADD].name, art("add.png"),
+                                      on(&Events::Command_ADD_Click));
+        add->setGeometry(bounds(units_, Command_ADD));
 
-        window_ = new QPushButton(QStringLiteral(">>  <<"), this);
-        window_->setObjectName(QStringLiteral("Command_Window"));
+        window_ = new QPushButton(QString::fromUtf8(kMain[Command_Window].caption), this);
+        window_->setObjectName(QLatin1String(kMain[Command_Window].name));
         window_->setCursor(hand_cursor());
-        window_->setGeometry(units_.rect(5115, 615, 630, 330));
+        window_->setGeometry(bounds(units_, Command_Window));
         connect(window_, &QPushButton::clicked, this, on(&Events::Command_Window_Click));
 
-        list_ = new ListBox(this, "List_Title", on(&Events::List_Title_Click));
-        list_->setGeometry(units_.rect(120, 1080, 5775, 2400));
+        list_ = new ListBox(this, kMain[List_Title].name, on(&Events::List_Title_Click));
+        list_->setGeometry(bounds(units_, List_Title));
 
-        auto* remove = new PictureButton(this, "Command_REMOVE", art("remove.png"),
+        auto* remove = new PictureButton(this, kMain[Command_REMOVE].name, art("remove.png"),
                                          on(&Events::Command_REMOVE_Click));
-        remove->setGeometry(units_.rect(720, 3600, 1590, 330));
+        remove->setGeometry(bounds(units_, Command_REMOVE));
 
-        suspended_ = new PictureButton(this, "Command_TimerS", art("suspended.png"),
+        suspended_ = new PictureButton(this, kMain[Command_TimerS].name, art("suspended.png"),
                                        on(&Events::Command_TimerS_Click));
-        suspended_->setGeometry(units_.rect(3000, 3600, 2235, 435));
+        suspended_->setGeometry(bounds(units_, Command_TimerS));
         suspended_->hide();
 
-        active_ = new PictureButton(this, "Command_Timer", art("active.png"),
+        active_ = new PictureButton(this, kMain[Command_Timer].name, art("active.png"),
                                     on(&Events::Command_Timer_Click));
-        active_->setGeometry(units_.rect(3600, 3600, 1380, 435));
+        active_->setGeometry(bounds(units_, Command_Timer));
 
-        lamp_ = new Lamp(this, "Shape_Status", 0xFFFF);
-        lamp_->setGeometry(units_.rect(5400, 3660, 255, 255));
+        lamp_ = new Lamp(this, kMain[Shape_Status].name, 0xFFFF);
+        lamp_->setGeometry(bounds(units_, Shape_Status));
 
         status_ = new QLabel(this);
-        status_->setObjectName(QStringLiteral("Label_Status"));
+        status_->setObjectName(QLatin1String(kMain[Label_Status].name));
         status_->setAutoFillBackground(true);
         QPalette palette = status_->palette();
         palette.setColor(QPalette::Window, packed_colour(0xC0FFFF));
         status_->setPalette(palette);
-        status_->setGeometry(units_.rect(240, 4080, 5535, 255));
+        status_->setGeometry(bounds(units_, Label_Status));
 
         setTabOrder(text_, list_);
         setTabOrder(list_, window_);

@@ -4,11 +4,19 @@
 #include "adapters/qt/form.h"
 #include "adapters/qt/forms.h"
 #include "adapters/qt/x11_hints.h"
+#include "platform/form_layout.h"
 
 namespace vorlix::platform::qt {
 namespace {
 
 using Events = PanelEvents;
+using namespace layout;
+
+// Where the table puts control `c`, in pixels.
+QRect bounds(const Units& units, PanelControl c) {
+    const Bounds& b = kPanel[c].bounds;
+    return units.rect(b.left, b.top, b.width, b.height);
+}
 
 QLabel* make_white_label(QLabel* label, const char* name) {
     label->setObjectName(QLatin1String(name));
@@ -28,31 +36,33 @@ public:
         : Form(events, "Form_WindowList",
                Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint) {
-        setWindowTitle(QStringLiteral("Vorlix - Window List"));
+        setWindowTitle(QString::fromUtf8(kPanelCaption));
         setAutoFillBackground(true);
         QPalette palette = this->palette();
         palette.setColor(QPalette::Window, QColor(255, 0, 0));
         setPalette(palette);
-        outer_height_ = units_.y_px(3750);
-        setFixedSize(units_.x_px(5175), outer_height_);
+        outer_height_ = units_.y_px(kPanelHeight);
+        setFixedSize(units_.x_px(kPanelWidth), outer_height_);
 
-        list_ = new ListBox(this, "List_Window", on(&Events::List_Window_Click));
-        list_->setGeometry(units_.rect(120, 120, 4935, 1815));
+        list_ = new ListBox(this, kPanel[List_Window].name, on(&Events::List_Window_Click));
+        list_->setGeometry(bounds(units_, List_Window));
 
-        check_iwindows_ = make_panel_check(this, "Check_IWindows", "Display only Internet Windows");
-        check_iwindows_->setGeometry(units_.rect(240, 2040, 3015, 255));
+        check_iwindows_ =
+            make_panel_check(this, kPanel[Check_IWindows].name, kPanel[Check_IWindows].caption);
+        check_iwindows_->setGeometry(bounds(units_, Check_IWindows));
         check_iwindows_->setChecked(true);
 
-        autostart_ = make_panel_check(this, "Check_Autostart", "Autostart");
-        autostart_->setGeometry(units_.rect(3720, 2040, 1215, 255));
+        autostart_ =
+            make_panel_check(this, kPanel[Check_Autostart].name, kPanel[Check_Autostart].caption);
+        autostart_->setGeometry(bounds(units_, Check_Autostart));
         connect(autostart_, &QCheckBox::clicked, this, on(&Events::Check_Autostart_Click));
 
-        notice_ = make_white_label(new QLabel(this), "Label_Notice");
-        notice_->setGeometry(units_.rect(240, 2520, 4695, 255));
+        notice_ = make_white_label(new QLabel(this), kPanel[Label_Notice].name);
+        notice_->setGeometry(bounds(units_, Label_Notice));
 
-        site_ = make_white_label(new ClickLabel(this, "Label_Site", on(&Events::Label_Site_Click)),
-                                 "Label_Site");
-        site_->setGeometry(units_.rect(240, 3150, 4695, 255));
+        const char* site = kPanel[Label_Site].name;
+        site_ = make_white_label(new ClickLabel(this, site, on(&Events::Label_Site_Click)), site);
+        site_->setGeometry(bounds(units_, Label_Site));
 
         setTabOrder(list_, check_iwindows_);
         setTabOrder(check_iwindows_, autostart_);
@@ -83,9 +93,11 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.setPen(QPen(Qt::black, 1));
-        for (int y : {2400, 3060}) {
-            painter.drawLine(units_.x_px(120), units_.y_px(float(y)), units_.x_px(5040),
-                             units_.y_px(float(y)));
+        for (PanelControl line : {Line1, Line2}) {
+            const Bounds& b = kPanel[line].bounds;
+            const int y = units_.y_px(float(b.top));
+            painter.drawLine(units_.x_px(float(b.left)), y, units_.x_px(float(b.left + b.width)),
+                             y);
         }
     }
 

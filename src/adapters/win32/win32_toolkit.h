@@ -1,6 +1,6 @@
-// The forms toolkit with native user32 controls: the main window and the
-// panel with their controls at their twips bounds, timers, the message loop
-// and the application's facts.
+// The forms toolkit with native user32 controls: it loads what both windows
+// share, makes the windows and timers, and runs the message loop; and the
+// application's facts.
 #pragma once
 
 #include <windows.h>
@@ -8,34 +8,11 @@
 #include <functional>
 #include <memory>
 
+#include "adapters/win32/win32_form.h"
 #include "platform/toolkit.h"
 #include "platform/yield_pacer.h"
 
 namespace vorlix::platform::win32 {
-
-// What both windows share: the module, the screen's dots per inch, the
-// pictures, the hand cursor and the fonts. Owned by the toolkit.
-struct Resources {
-    HINSTANCE instance = nullptr;
-    int dpi_x = 96;
-    int dpi_y = 96;
-    HICON icon = nullptr;
-    HICON small_icon = nullptr;
-    HCURSOR hand = nullptr;
-    HBITMAP background = nullptr;
-    HBITMAP banner = nullptr;
-    HBITMAP add = nullptr;
-    HBITMAP remove = nullptr;
-    HBITMAP active = nullptr;
-    HBITMAP suspended = nullptr;
-    HFONT font = nullptr;
-    HFONT bold_font = nullptr;
-
-    int px_x(float twips) const;
-    int px_y(float twips) const;
-    float twips_x(int px) const;
-    float twips_y(int px) const;
-};
 
 class Win32Toolkit final : public Toolkit {
 public:

@@ -1,13 +1,17 @@
 #include "adapters/win32/win32_window_system.h"
 
 #include <algorithm>
+#include <utility>
 
-#include "base/text.h"
 #include "adapters/win32/win32_text.h"
+#include "base/text.h"
 
 namespace vorlix::platform::win32 {
 
-std::string read_title(HWND h) {
+namespace {
+
+// The title as the window holds it, up to its first NUL.
+std::string raw_title(HWND h) {
     const int length = GetWindowTextLengthW(h);
     if (length <= 0) return {};
     std::wstring buffer(static_cast<std::size_t>(length) + 1, L'\0');
@@ -16,10 +20,8 @@ std::string read_title(HWND h) {
     buffer.resize(static_cast<std::size_t>(std::min(copied, length)));
     // The text may be shorter than announced; it ends at its first NUL.
     if (const auto nul = buffer.find(L'\0'); nul != std::wstring::npos) buffer.resize(nul);
-    return text::normalize_title(narrow(buffer));
+    return narrow(buffer);
 }
-
-namespace {
 
 WindowId first_in_stacking_order(WindowId from) {
     HWND first = from != 0 ? GetWindow(to_hwnd(from), GW_HWNDFIRST)
@@ -27,7 +29,82 @@ WindowId first_in_stacking_order(WindowId from) {
     return to_id(first);
 }
 
+// A window event's callback carries no pointer of ours: the window systems
+// of this thread, by their hooks (the hooks deliver on this thread only).
+thread_local std::vector<std::pair<HWINEVENTHOOK, Win32WindowSystem*>> listeners;
+
 }  // namespace
+
+std::string read_title(HWND h) {
+    return text::normalize_title(raw_title(h));
+}
+
+Win32WindowSystem::Win32WindowSystem() {
+    // Out of context: the events wait in this thread's queue until the
+    // toolkit pumps, so the table never changes in the middle of a look-up.
+    const std::pair<DWORD, DWORD> ranges[] = {{EVENT_OBJECT_CREATE, EVENT_OBJECT_HIDE},
+                                              {EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE}};
+    for (std::size_t i = 0; i < std::size(ranges); ++i) {
+        hooks_[i] = SetWinEventHook(ranges[i].first, ranges[i].second, nullptr, &on_event, 0, 0,
+                                    WINEVENT_OUTOFCONTEXT);
+        if (hooks_[i] != nullptr) listeners.emplace_back(hooks_[i], this);
+    }
+}
+
+Win32WindowSystem::~Win32WindowSystem() {
+    for (HWINEVENTHOOK hook : hooks_) {
+        if (hook == nullptr) continue;
+        UnhookWinEvent(hook);
+        std::erase(listeners, std::pair{hook, this});
+    }
+}
+
+void CALLBACK Win32WindowSystem::on_event(HWINEVENTHOOK hook, DWORD event, HWND h, LONG object,
+                                          LONG child, DWORD, DWORD) {
+    if (object != OBJID_WINDOW || child != CHILDID_SELF || h == nullptr) return;
+    const auto it = std::find_if(listeners.begin(), listeners.end(),
+                                 [hook](const auto& l) { return l.first == hook; });
+    if (it == listeners.end() || !it->second->built_) return;
+    Win32WindowSystem& self = *it->second;
+    if (event == EVENT_OBJECT_DESTROY) {
+        self.forget(h);
+    } else if (GetAncestor(h, GA_PARENT) == GetDesktopWindow()) {
+        if (event == EVENT_OBJECT_CREATE) self.add_fresh(h);
+        self.file(h, text::title_key(raw_title(h)));
+    }
+}
+
+void Win32WindowSystem::file(HWND h, std::string key) {
+    const auto known = key_of_.find(h);
+    if (known != key_of_.end()) {
+        if (known->second == key) return;
+        std::erase(by_title_[known->second], h);
+    }
+    auto& windows = by_title_[key];
+    windows.insert(windows.begin(), h);
+    key_of_[h] = std::move(key);
+}
+
+void Win32WindowSystem::add_fresh(HWND h) {
+    // Only a scan that is suspended (no walks) lets this grow: the gone
+    // windows are dropped whenever it has doubled.
+    if (fresh_.size() >= prune_at_) {
+        std::erase_if(fresh_, [this](HWND w) {
+            if (IsWindow(w)) return false;
+            forget(w);
+            return true;
+        });
+        prune_at_ = std::max<std::size_t>(kFirstPrune, 2 * fresh_.size());
+    }
+    fresh_.push_back(h);
+}
+
+void Win32WindowSystem::forget(HWND h) {
+    const auto known = key_of_.find(h);
+    if (known == key_of_.end()) return;
+    std::erase(by_title_[known->second], h);
+    key_of_.erase(known);
+}
 
 WindowId Win32WindowSystem::first_top_level(WindowId from) {
     refresh_titles();
@@ -52,33 +129,45 @@ std::string Win32WindowSystem::title(WindowId w) {
 
 void Win32WindowSystem::refresh_titles() {
     by_title_.clear();
+    key_of_.clear();
+    fresh_.clear();
+    prune_at_ = kFirstPrune;
     // EnumWindows hands the top-level windows over in stacking order, so the
     // first window stored under a title is the one FindWindow would return.
     EnumWindows(
         [](HWND h, LPARAM param) -> BOOL {
-            auto& table =
-                *reinterpret_cast<std::unordered_map<std::string, std::vector<HWND>>*>(param);
-            table[text::fold_case(read_title(h))].push_back(h);
+            auto& self = *reinterpret_cast<Win32WindowSystem*>(param);
+            std::string key = text::title_key(raw_title(h));
+            self.by_title_[key].push_back(h);
+            self.key_of_.emplace(h, std::move(key));
             return TRUE;
         },
-        reinterpret_cast<LPARAM>(&by_title_));
+        reinterpret_cast<LPARAM>(this));
     built_ = true;
 }
 
 WindowId Win32WindowSystem::find_by_title(std::string_view title) {
     if (!built_) refresh_titles();
-    const std::string key = text::fold_case(title);
+    if (!fresh_.empty() && fresh_pacer_.due()) {
+        std::erase_if(fresh_, [](HWND h) { return !IsWindow(h); });
+        for (HWND h : fresh_) file(h, text::title_key(raw_title(h)));
+    }
+    const std::string key = text::title_key(title);
     const auto it = by_title_.find(key);
     if (it == by_title_.end()) return 0;
     auto& windows = it->second;
-    // The table is as old as the last walk: a window may have closed or been
-    // renamed since. Checking a hit costs one call and hits are rare.
+    // An event may not have arrived yet (and Wine sends few): a window may
+    // have closed or been renamed since. Checking a hit costs one call and
+    // hits are rare.
     while (!windows.empty()) {
         HWND h = windows.front();
-        if (IsWindow(h) && text::fold_case(read_title(h)) == key) return to_id(h);
+        const bool alive = IsWindow(h) != FALSE;
+        std::string now = alive ? text::title_key(raw_title(h)) : std::string();
+        if (alive && now == key) return to_id(h);
         windows.erase(windows.begin());
+        key_of_.erase(h);
+        if (alive) file(h, std::move(now));  // under the title it has now
     }
-    by_title_.erase(it);
     return 0;
 }
 

@@ -1,8 +1,10 @@
 // The top-level windows through user32. Titles are read with the wide
 // functions so that no character is lost; look-ups by title are answered from
-// a table of every top-level window's title, built at the start of each walk,
-// because a FindWindow call per candidate title is a round trip to the window
-// server each time.
+// a table of every top-level window's title, because a FindWindow call per
+// candidate title is a round trip to the window server each time. The table
+// is built at the start of each walk and kept current between walks by the
+// window events (made, shown, hidden, renamed, destroyed) that arrive while
+// the toolkit pumps messages.
 #pragma once
 
 #include <windows.h>
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "platform/window_system.h"
+#include "platform/yield_pacer.h"
 
 namespace vorlix::platform::win32 {
 
@@ -29,6 +32,11 @@ std::string read_title(HWND h);
 
 class Win32WindowSystem final : public WindowSystem {
 public:
+    Win32WindowSystem();
+    ~Win32WindowSystem() override;
+    Win32WindowSystem(const Win32WindowSystem&) = delete;
+    Win32WindowSystem& operator=(const Win32WindowSystem&) = delete;
+
     WindowId first_top_level(WindowId from) override;
     WindowId next_top_level(WindowId w) override;
     bool is_visible(WindowId w) override;
@@ -42,8 +50,24 @@ public:
     void refresh_titles();
 
 private:
-    // Case-folded title to the windows that carry it, topmost first.
+    static void CALLBACK on_event(HWINEVENTHOOK hook, DWORD event, HWND h, LONG object, LONG child,
+                                  DWORD thread, DWORD time);
+    // Files `h` under title key `key`; a window new to that key goes in front
+    // of its equals, as a window just made or renamed is usually on top.
+    void file(HWND h, std::string key);
+    void forget(HWND h);
+    void add_fresh(HWND h);
+
+    // Title key (text::title_key) to the windows that carry it, topmost first.
     std::unordered_map<std::string, std::vector<HWND>> by_title_;
+    std::unordered_map<HWND, std::string> key_of_;
+    // Windows made since the walk. Wine announces a window's making but not
+    // its later titles, so these are read again, at most once a millisecond.
+    std::vector<HWND> fresh_;
+    YieldPacer fresh_pacer_;
+    static constexpr std::size_t kFirstPrune = 256;
+    std::size_t prune_at_ = kFirstPrune;
+    HWINEVENTHOOK hooks_[2] = {};
     bool built_ = false;
 };
 

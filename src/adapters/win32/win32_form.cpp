@@ -1,0 +1,129 @@
+#include "adapters/win32/win32_form.h"
+
+#include <cmath>
+
+#include "adapters/win32/win32_text.h"
+
+namespace vorlix::platform::win32 {
+
+int Resources::px_x(float twips) const {
+    return static_cast<int>(std::lround(static_cast<double>(twips) * dpi_x / 1440.0));
+}
+int Resources::px_y(float twips) const {
+    return static_cast<int>(std::lround(static_cast<double>(twips) * dpi_y / 1440.0));
+}
+float Resources::twips_x(int px) const {
+    return static_cast<float>(static_cast<double>(px) * 1440.0 / dpi_x);
+}
+float Resources::twips_y(int px) const {
+    return static_cast<float>(static_cast<double>(px) * 1440.0 / dpi_y);
+}
+
+int shift_state() {
+    return (GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
+           (GetKeyState(VK_MENU) < 0 ? 4 : 0);
+}
+
+std::wstring window_text(HWND h) {
+    const int n = GetWindowTextLengthW(h);
+    if (n <= 0) return {};
+    std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
+    const int got = GetWindowTextW(h, text.data(), n + 1);
+    text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    return text;
+}
+
+void draw_bitmap(HDC dc, HBITMAP bitmap, const RECT& area) {
+    if (bitmap == nullptr) return;
+    BITMAP info{};
+    GetObjectW(bitmap, sizeof info, &info);
+    HDC memory = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    SetStretchBltMode(dc, COLORONCOLOR);
+    StretchBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, memory, 0,
+               0, info.bmWidth, info.bmHeight, SRCCOPY);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+}
+
+Form::~Form() {
+    destroy();
+}
+
+void Form::destroy() {
+    if (hwnd_ == nullptr) return;
+    // From here on the window's messages no longer reach this object.
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    DestroyWindow(hwnd_);
+    hwnd_ = nullptr;
+}
+
+LRESULT CALLBACK Form::proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+        form->hwnd_ = h;
+        SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    }
+    auto* form = reinterpret_cast<Form*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+    if (form == nullptr) return DefWindowProcW(h, msg, wp, lp);
+    return form->on_message(msg, wp, lp);
+}
+
+void Form::create(const wchar_t* window_class, DWORD style, DWORD ex_style, int outer_width,
+                  int outer_height) {
+    CreateWindowExW(ex_style, window_class, L"", style, 0, 0, outer_width, outer_height, nullptr,
+                    nullptr, res_.instance, this);
+}
+
+int Form::outer_width_for(float client_width, DWORD style, DWORD ex_style) const {
+    RECT r{0, 0, res_.px_x(client_width), 100};
+    AdjustWindowRectEx(&r, style, FALSE, ex_style);
+    return r.right - r.left;
+}
+
+int Form::outer_height_for(float client_height, DWORD style, DWORD ex_style) const {
+    RECT r{0, 0, 100, res_.px_y(client_height)};
+    AdjustWindowRectEx(&r, style, FALSE, ex_style);
+    return r.bottom - r.top;
+}
+
+HWND Form::add(const wchar_t* control_class, DWORD style, int id, const layout::Control& c,
+               bool hand, HFONT font) {
+    const layout::Bounds& b = c.bounds;
+    HWND h = CreateWindowExW(
+        0, control_class, widen(c.caption).c_str(), WS_CHILD | WS_VISIBLE | style,
+        res_.px_x(b.left), res_.px_y(b.top), res_.px_x(b.width), res_.px_y(b.height), hwnd_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), res_.instance, nullptr);
+    SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    if (hand) hand_controls_.push_back(h);
+    return h;
+}
+
+bool Form::set_cursor(WPARAM wp, LPARAM lp) {
+    if (LOWORD(lp) != HTCLIENT) return false;
+    for (HWND h : hand_controls_) {
+        if (reinterpret_cast<HWND>(wp) == h) {
+            SetCursor(res_.hand);
+            return true;
+        }
+    }
+    return false;
+}
+
+RECT Form::outer() const {
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    return r;
+}
+
+float Form::outer_width() const {
+    const RECT r = outer();
+    return res_.twips_x(r.right - r.left);
+}
+
+float Form::outer_height() const {
+    const RECT r = outer();
+    return res_.twips_y(r.bottom - r.top);
+}
+
+}  // namespace vorlix::platform::win32

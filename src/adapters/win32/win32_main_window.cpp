@@ -1,0 +1,252 @@
+// The main window: the title field, the title list, the pictures that act as
+// buttons, the lamp and the status line.
+#include "adapters/win32/win32_forms.h"
+#include "adapters/win32/win32_list_box.h"
+#include "adapters/win32/win32_text.h"
+
+namespace vorlix::platform::win32 {
+namespace {
+
+using namespace layout;
+
+constexpr Colour kLightYellow = 0xC0FFFF;
+constexpr Colour kDesignLamp = 0x00FFFF;
+constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW;
+constexpr DWORD kMainExStyle = 0;
+constexpr DWORD kPicture = SS_OWNERDRAW | SS_NOTIFY;
+
+class MainWindow final : public Form, public MainWindowView {
+public:
+    MainWindow(const Resources& res, MainWindowEvents& events) : Form(res), events_(events) {
+        status_brush_ = CreateSolidBrush(kLightYellow);
+        create(kMainClass, kMainStyle, kMainExStyle,
+               outer_width_for(kMainWidth, kMainStyle, kMainExStyle),
+               outer_height_for(kMainHeight, kMainStyle, kMainExStyle));
+        add(L"STATIC", SS_OWNERDRAW, Image1, false);
+        text_title_ = add(L"EDIT", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, Text_Title, false);
+        add(L"STATIC", kPicture, Command_ADD, true);
+        command_window_ = add(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, Command_Window, true);
+        title_list_.attach(add(L"LISTBOX", kListBoxStyle, List_Title, true));
+        add(L"STATIC", kPicture, Command_REMOVE, true);
+        suspended_ = add(L"STATIC", kPicture, Command_TimerS, true);
+        ShowWindow(suspended_, SW_HIDE);
+        active_ = add(L"STATIC", kPicture, Command_Timer, true);
+        lamp_control_ = add(L"STATIC", SS_OWNERDRAW, Shape_Status, false);
+        status_ = add(L"STATIC", SS_LEFT | SS_NOPREFIX, Label_Status, false);
+
+        // Tab order: the title field, the title list, then the panel button.
+        SetWindowPos(title_list_.hwnd(), text_title_, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+
+        // Return is handled on key-down, so the edit control is subclassed.
+        SetWindowLongPtrW(text_title_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        edit_proc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+            text_title_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MainWindow::title_proc)));
+    }
+
+    ~MainWindow() override {
+        SetWindowLongPtrW(text_title_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(edit_proc_));
+        SetWindowLongPtrW(text_title_, GWLP_USERDATA, 0);
+        destroy();
+        DeleteObject(status_brush_);
+    }
+
+    HWND hwnd() const { return hwnd_; }
+
+    void set_caption(std::string_view caption) override {
+        SetWindowTextW(hwnd_, widen(caption).c_str());
+    }
+    float left() const override { return outer_left(); }
+    float top() const override { return outer_top(); }
+    float width() const override { return outer_width(); }
+    float height() const override { return outer_height(); }
+    void move(float left, float top) override {
+        place(res_.px_x(left), res_.px_y(top), 0, 0, SWP_NOSIZE);
+    }
+    void show() override {
+        ShowWindow(hwnd_, SW_SHOW);
+        SetForegroundWindow(hwnd_);
+    }
+
+    std::string title_text() const override { return narrow(window_text(text_title_)); }
+    void set_title_text(std::string_view text) override {
+        SetWindowTextW(text_title_, widen(text).c_str());
+    }
+    ListBoxView& title_list() override { return title_list_; }
+    void set_lamp(Colour colour) override {
+        lamp_ = colour;
+        InvalidateRect(lamp_control_, nullptr, FALSE);
+    }
+    void set_status(std::string_view text) override {
+        SetWindowTextW(status_, widen(text).c_str());
+    }
+    void set_active_picture_visible(bool visible) override {
+        ShowWindow(active_, visible ? SW_SHOW : SW_HIDE);
+    }
+    void set_suspended_picture_visible(bool visible) override {
+        ShowWindow(suspended_, visible ? SW_SHOW : SW_HIDE);
+    }
+    void set_window_button_caption(std::string_view caption) override {
+        SetWindowTextW(command_window_, widen(caption).c_str());
+    }
+
+private:
+    HWND add(const wchar_t* control_class, DWORD style, MainControl c, bool hand) {
+        return Form::add(control_class, style, kMainFirstId + c, kMain[c], hand, res_.font);
+    }
+
+    static LRESULT CALLBACK title_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+        auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+        if (self == nullptr) return DefWindowProcW(h, msg, wp, lp);
+        const WNDPROC original = self->edit_proc_;
+        if (msg == WM_GETDLGCODE) {
+            // Return belongs to the title field, not to the window's keyboard
+            // navigation.
+            LRESULT code = CallWindowProcW(original, h, msg, wp, lp);
+            const auto* key = reinterpret_cast<const MSG*>(lp);
+            if (key != nullptr && key->message == WM_KEYDOWN && key->wParam == VK_RETURN) {
+                code |= DLGC_WANTMESSAGE;
+            }
+            return code;
+        }
+        if (msg == WM_KEYDOWN) {
+            self->events_.Text_Title_KeyDown(static_cast<int>(wp), shift_state());
+        } else if (msg == WM_CHAR && wp == L'\r') {
+            return 0;  // a single-line edit would only beep
+        }
+        return CallWindowProcW(original, h, msg, wp, lp);
+    }
+
+    void paint_background(HDC dc) {
+        RECT client{};
+        GetClientRect(hwnd_, &client);
+        FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        const RECT picture{0, 0, res_.px_x(438 * 15), res_.px_y(337 * 15)};
+        draw_bitmap(dc, res_.background, picture);
+    }
+
+    void draw_item(const DRAWITEMSTRUCT& item) {
+        switch (static_cast<int>(item.CtlID) - kMainFirstId) {
+            case Image1:
+                draw_bitmap(item.hDC, res_.banner, item.rcItem);
+                break;
+            case Command_ADD:
+                draw_bitmap(item.hDC, res_.add, item.rcItem);
+                break;
+            case Command_REMOVE:
+                draw_bitmap(item.hDC, res_.remove, item.rcItem);
+                break;
+            case Command_Timer:
+                draw_bitmap(item.hDC, res_.active, item.rcItem);
+                break;
+            case Command_TimerS:
+                draw_bitmap(item.hDC, res_.suspended, item.rcItem);
+                break;
+            case Shape_Status:
+                draw_lamp(item);
+                break;
+            default:
+                break;
+        }
+    }
+
+    // The lamp is a filled circle on the window's own background.
+    void draw_lamp(const DRAWITEMSTRUCT& item) {
+        POINT at{0, 0};
+        MapWindowPoints(item.hwndItem, hwnd_, &at, 1);
+        POINT old_origin{};
+        SetViewportOrgEx(item.hDC, -at.x, -at.y, &old_origin);
+        paint_background(item.hDC);
+        SetViewportOrgEx(item.hDC, old_origin.x, old_origin.y, nullptr);
+        HBRUSH fill = CreateSolidBrush(lamp_);
+        HGDIOBJ old_brush = SelectObject(item.hDC, fill);
+        HGDIOBJ old_pen = SelectObject(item.hDC, GetStockObject(BLACK_PEN));
+        Ellipse(item.hDC, item.rcItem.left, item.rcItem.top, item.rcItem.right, item.rcItem.bottom);
+        SelectObject(item.hDC, old_pen);
+        SelectObject(item.hDC, old_brush);
+        DeleteObject(fill);
+    }
+
+    LRESULT on_message(UINT msg, WPARAM wp, LPARAM lp) override {
+        switch (msg) {
+            case WM_ERASEBKGND:
+                paint_background(reinterpret_cast<HDC>(wp));
+                return 1;
+            case WM_DRAWITEM:
+                draw_item(*reinterpret_cast<DRAWITEMSTRUCT*>(lp));
+                return TRUE;
+            case WM_CTLCOLORSTATIC:
+                if (reinterpret_cast<HWND>(lp) == status_) {
+                    auto dc = reinterpret_cast<HDC>(wp);
+                    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+                    SetBkColor(dc, kLightYellow);
+                    return reinterpret_cast<LRESULT>(status_brush_);
+                }
+                break;
+            case WM_SETCURSOR:
+                if (set_cursor(wp, lp)) return TRUE;
+                break;
+            case WM_COMMAND:
+                on_command(LOWORD(wp) - kMainFirstId, HIWORD(wp));
+                return 0;
+            case WM_CLOSE: {
+                int cancel = 0;
+                events_.Form_Unload(cancel);
+                // Closing the main window ends the program when nobody keeps it.
+                if (cancel == 0) ExitProcess(0);
+                return 0;
+            }
+            default:
+                break;
+        }
+        return standard(msg, wp, lp);
+    }
+
+    void on_command(int control, int code) {
+        switch (control) {
+            case Command_ADD:
+                if (code == STN_CLICKED) events_.Command_ADD_Click();
+                break;
+            case Command_REMOVE:
+                if (code == STN_CLICKED) events_.Command_REMOVE_Click();
+                break;
+            case Command_Timer:
+                if (code == STN_CLICKED) events_.Command_Timer_Click();
+                break;
+            case Command_TimerS:
+                if (code == STN_CLICKED) events_.Command_TimerS_Click();
+                break;
+            case Command_Window:
+                if (code == BN_CLICKED) events_.Command_Window_Click();
+                break;
+            case List_Title:
+                if (code == LBN_SELCHANGE) events_.List_Title_Click();
+                break;
+            default:
+                break;
+        }
+    }
+
+    MainWindowEvents& events_;
+    HWND text_title_ = nullptr;
+    HWND command_window_ = nullptr;
+    HWND active_ = nullptr;
+    HWND suspended_ = nullptr;
+    HWND lamp_control_ = nullptr;
+    HWND status_ = nullptr;
+    Win32ListBox title_list_;
+    WNDPROC edit_proc_ = nullptr;
+    HBRUSH status_brush_ = nullptr;
+    Colour lamp_ = kDesignLamp;
+};
+
+}  // namespace
+
+std::unique_ptr<MainWindowView> make_main_window(const Resources& res, MainWindowEvents& events,
+                                                 HWND& hwnd) {
+    auto window = std::make_unique<MainWindow>(res, events);
+    hwnd = window->hwnd();
+    return window;
+}
+
+}  // namespace vorlix::platform::win32

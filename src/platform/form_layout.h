@@ -1,0 +1,77 @@
+// Where the two windows' controls sit and what the fixed ones say: every
+// toolkit builds its forms from these tables, so the windows look alike on
+// every platform. Bounds are whole twips within the client area.
+#pragma once
+
+#include <array>
+
+namespace vorlix::platform::layout {
+
+struct Bounds {
+    int left, top, width, height;
+};
+
+struct Control {
+    const char* name;  // the control's name, as the events call it
+    Bounds bounds;
+    const char* caption;  // fixed text; empty when the program sets it
+};
+
+// The main window's client area.
+inline constexpr int kMainWidth = 5970;
+inline constexpr int kMainHeight = 4425;
+
+enum MainControl : int {
+    Image1,
+    Text_Title,
+    Command_ADD,
+    Command_Window,
+    List_Title,
+    Command_REMOVE,
+    Command_TimerS,
+    Command_Timer,
+    Shape_Status,
+    Label_Status,
+    kMainControls,
+};
+
+inline constexpr std::array<Control, kMainControls> kMain{{
+    {"Image1", {840, 60, 4350, 465}, ""},
+    {"Text_Title", {120, 600, 3735, 285}, ""},
+    {"Command_ADD", {3960, 600, 915, 315}, ""},
+    {"Command_Window", {5115, 615, 630, 330}, ">>  <<"},
+    {"List_Title", {120, 1080, 5775, 2400}, ""},
+    {"Command_REMOVE", {720, 3600, 1590, 330}, ""},
+    {"Command_TimerS", {3000, 3600, 2235, 435}, ""},
+    {"Command_Timer", {3600, 3600, 1380, 435}, ""},
+    {"Shape_Status", {5400, 3660, 255, 255}, ""},
+    {"Label_Status", {240, 4080, 5535, 255}, ""},
+}};
+
+// The panel: its client width and its outer height.
+inline constexpr int kPanelWidth = 5175;
+inline constexpr int kPanelHeight = 3750;
+inline constexpr char kPanelCaption[] = "Vorlix - Window List";
+
+enum PanelControl : int {
+    List_Window,
+    Check_IWindows,
+    Check_Autostart,
+    Line1,
+    Label_Notice,
+    Line2,
+    Label_Site,
+    kPanelControls,
+};
+
+inline constexpr std::array<Control, kPanelControls> kPanel{{
+    {"List_Window", {120, 120, 4935, 1815}, ""},
+    {"Check_IWindows", {240, 2040, 3015, 255}, "Display only Internet Windows"},
+    {"Check_Autostart", {3720, 2040, 1215, 255}, "Autostart"},
+    {"Line1", {120, 2400, 4920, 30}, ""},
+    {"Label_Notice", {240, 2520, 4695, 255}, ""},
+    {"Line2", {120, 3060, 4920, 30}, ""},
+    {"Label_Site", {240, 3150, 4695, 255}, ""},
+}};
+
+}  // namespace vorlix::platform::layout

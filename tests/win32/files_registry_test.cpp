@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <filesystem>
+#include <string>
+
+#include "adapters/win32/win32_file_system.h"
+#include "adapters/win32/win32_registry.h"
+#include "autostart/autostart.h"
+#include "autostart/module_registry.h"
+#include "core/file_rewrite.h"
+#include "support/support.h"
+
+namespace vorlix::platform::win32 {
+namespace {
+
+using autostart::kRunKey, autostart::kValueName;
+
+// What only kernel32 and the ANSI code page show, in a folder whose name
+// holds a blank and a character outside most code pages; the generic cases
+// are the FileSystem contract's.
+struct Win32FileSystemTest : ::testing::Test {
+    std::string path(const char* name) const {
+        const auto utf8 = (dir / name).u8string();
+        return {utf8.begin(), utf8.end()};
+    }
+    std::string round_trip(const std::string& text) {
+        EXPECT_TRUE(rewrite_file(fs, path("Vorlix.dat"), text).ok());
+        auto back = fs.read_all(path("Vorlix.dat"));
+        return back.ok() ? back.value() : back.error().message;
+    }
+    test::TempDir temp;
+    std::filesystem::path dir = temp.path() / u8"vorlix files \u03A9";
+    bool made = std::filesystem::create_directory(dir);
+    Win32FileSystem fs;
+};
+
+TEST_F(Win32FileSystemTest, AnsiRoundTripsByteForByteTheRestGoesBehindTheMarkHiddenIsNotThere) {
+    std::string every_byte;
+    for (int b = 1; b < 256; ++b) every_byte += static_cast<char>(b);
+    ASSERT_TRUE(test::write_file(dir / "Vorlix.dat", every_byte));
+    const std::string text = fs.read_all(path("Vorlix.dat")).value();
+    EXPECT_NE(text, every_byte) << "read as the program's UTF-8";
+    const std::string mark(kUtf8Mark);
+    const std::pair<std::string, std::string> cases[] = {
+        {text, every_byte},
+        {"\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB7\r\n", mark + "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB7\r\n"},
+        // ANSI that would itself begin like the mark, and bytes not UTF-8.
+        {"\xC3\xAF\xC2\xBB\xC2\xBF title", mark + "\xC3\xAF\xC2\xBB\xC2\xBF title"},
+        {"bad \xFF\xFE bytes", mark + "bad \xFF\xFE bytes"},
+    };
+    for (const auto& [want, bytes] : cases) {
+        EXPECT_EQ(round_trip(want), want);
+        EXPECT_EQ(test::read_file(dir / "Vorlix.dat"), bytes);
+    }
+    // Hidden and system files do not exist for the program.
+    for (const char* name : {"hidden", "system"}) {
+        ASSERT_TRUE(test::write_file(dir / name, "x"));
+        SetFileAttributesW((dir / name).c_str(),
+                           *name == 'h' ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_SYSTEM);
+        EXPECT_FALSE(fs.exists(path(name))) << name;
+    }
+}
+
+// Value types, NULs and the ANSI code page against Wine's real registry; the
+// generic cases are the Registry contract's.
+struct Win32RegistryTest : ::testing::Test {
+    ~Win32RegistryTest() override {
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKey.data(), kValueName.data());
+    }
+    void store(DWORD type, const std::string& bytes) {
+        RegSetKeyValueA(HKEY_CURRENT_USER, kRunKey.data(), kValueName.data(), type, bytes.data(),
+                        DWORD(bytes.size()));
+    }
+    std::pair<DWORD, std::string> stored() {  // as Windows holds it
+        DWORD type = 0, size = 64;
+        char bytes[64];
+        RegGetValueA(HKEY_CURRENT_USER, kRunKey.data(), kValueName.data(), RRF_RT_ANY, &type, bytes,
+                     &size);
+        return {type, std::string(bytes, size)};
+    }
+    std::optional<autostart::RegData> read() {
+        return autostart::Registry_Read_Value(registry, kHkeyCurrentUser, kRunKey, kValueName);
+    }
+    Win32Registry registry;
+};
+
+TEST_F(Win32RegistryTest, StringsCountTheirNulAndGoThroughTheCodePageNumbersStayNumbers) {
+    autostart::Registry_Write_Value(registry, kHkeyCurrentUser, kRunKey, kValueName,
+                                    std::string("C:\\caf\xC3\xA9.exe"), kRegSz);
+    EXPECT_EQ(stored(), std::pair(DWORD{REG_SZ}, std::string("C:\\caf\xE9.exe\0", 12)));
+    EXPECT_EQ(read(), autostart::RegData(std::string("C:\\caf\xC3\xA9.exe\0", 13)));
+    for (const std::string& bytes : {std::string(), std::string(1, '\0')}) {
+        store(REG_SZ, bytes);
+        EXPECT_EQ(read(), autostart::RegData(bytes));
+        EXPECT_EQ(autostart::is_registered(registry), !bytes.empty()) << "a lone NUL counts";
+    }
+    autostart::Registry_Write_Value(registry, kHkeyCurrentUser, kRunKey, kValueName,
+                                    std::uint32_t{0x01020304}, kRegDword);
+    EXPECT_EQ(stored(), std::pair(DWORD{REG_DWORD}, std::string("\x04\x03\x02\x01", 4)));
+    EXPECT_EQ(read(), autostart::RegData(std::uint32_t{0x01020304}));
+    store(REG_BINARY, "\x01\x02\x03");
+    EXPECT_EQ(read(), std::nullopt);
+}
+
+}  // namespace
+}  // namespace vorlix::platform::win32

@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "adapters/win32/win32_toolkit.h"
+#include "adapters/win32/win32_window_system.h"
+#include "platform/form_layout.h"
+#include "test_window.h"
+
+namespace vorlix::platform::win32 {
+namespace {
+
+using namespace layout;
+using test::TestWindow;
+
+TEST(Win32WindowSystem, WalksTopmostFirstAndReadsVisibilityOwnerAndEveryCharacter) {
+    TestWindow bottom(L"Bottom"), hidden(L"Hidden", false), owned(L"Owned", true, bottom.hwnd);
+    TestWindow top(L"\x041F\x0440\x0438\x0432\x0435\x0442 \x2013 A\u200BB");  // made last: on top
+    Win32WindowSystem ws;
+    std::vector<HWND> order;
+    for (WindowId w = ws.first_top_level(0); w != 0; w = ws.next_top_level(w))
+        order.push_back(to_hwnd(w));
+    const auto at = [&](HWND h) { return std::ranges::find(order, h) - order.begin(); };
+    EXPECT_LT(at(top.hwnd), at(bottom.hwnd));
+    EXPECT_LT(at(hidden.hwnd), std::ssize(order)) << "hidden windows are walked too";
+    EXPECT_FALSE(ws.is_visible(to_id(hidden.hwnd)));
+    EXPECT_TRUE(ws.is_visible(to_id(top.hwnd)));
+    EXPECT_EQ(ws.owner(to_id(owned.hwnd)), to_id(bottom.hwnd));
+    EXPECT_EQ(ws.title(to_id(top.hwnd)), "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 - AB")
+        << "read by the title rule";
+}
+
+TEST(Win32WindowSystem, FindsTheTopmostWholeTitleByTheTitleRuleWhileWindowsComeAndGo) {
+    TestWindow hidden(L"win a prize - microsoft internet explorer", false);
+    TestWindow sale(L"Sale - Today - Netscape");
+    TestWindow lower(L"Same - X"), upper(L"SAME - x");
+    Win32WindowSystem ws;
+    for (const TestWindow* top : {&lower, &upper}) {
+        SetWindowPos(top->hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        (void)ws.first_top_level(0);
+        EXPECT_EQ(ws.find_by_title("same - x"), to_id(top->hwnd));
+    }
+    EXPECT_EQ(ws.find_by_title("Win a prize - Microsoft Internet Explorer"), to_id(hidden.hwnd));
+    // Typed with an en dash between blanks, or holding a zero-width space.
+    EXPECT_EQ(ws.find_by_title("Sale \xE2\x80\x93 Today - Netscape"), to_id(sale.hwnd));
+    EXPECT_EQ(ws.find_by_title("Sa\xE2\x80\x8Ble - Today - Netscape"), to_id(sale.hwnd));
+
+    auto closing = std::make_unique<TestWindow>(L"Popup - X");
+    TestWindow renamed(L"Renamed - X");
+    (void)ws.first_top_level(0);
+    closing.reset();
+    SetWindowTextW(renamed.hwnd, L"Something else");
+    EXPECT_EQ(ws.find_by_title("Popup - X") + ws.find_by_title("Renamed - X"), 0u)
+        << "every hit is checked";
+    // Made after the walk; renamed, announced as Windows announces it; made
+    // untitled and titled later, which Wine does not announce.
+    TestWindow late(L"Late - X"), untitled(L"");
+    test::pump_messages();  // the toolkit's yield between look-ups
+    EXPECT_EQ(ws.find_by_title("late - x"), to_id(late.hwnd));
+    SetWindowTextW(late.hwnd, L"Late renamed - X");
+    NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, late.hwnd, OBJID_WINDOW, CHILDID_SELF);
+    SetWindowTextW(untitled.hwnd, L"Titled later - X");
+    test::pump_messages();
+    Sleep(2);
+    EXPECT_EQ(ws.find_by_title("late renamed - x"), to_id(late.hwnd));
+    EXPECT_EQ(ws.find_by_title("titled later - x"), to_id(untitled.hwnd));
+    ws.post_close(to_id(late.hwnd));
+    EXPECT_EQ(late.close_requests, 0) << "posted, not sent";
+    test::pump_messages();
+    EXPECT_EQ(late.close_requests, 1);
+}
+
+struct Events final : MainWindowEvents, PanelEvents {
+    std::vector<std::string> calls;
+    std::unique_ptr<PanelView> panel;  // let go inside the panel's unload
+    void Command_ADD_Click() override { calls.push_back("add"); }
+    void Command_REMOVE_Click() override { calls.push_back("remove"); }
+    void Text_Title_KeyDown(int key, int) override { calls.push_back(std::to_string(key)); }
+    void List_Title_Click() override { calls.push_back("list"); }
+    void Command_Timer_Click() override { calls.push_back("active"); }
+    void Command_TimerS_Click() override { calls.push_back("suspended"); }
+    void Command_Window_Click() override { calls.push_back("window"); }
+    void Form_Unload(int&) override { panel.reset(); }
+    void List_Window_Click() override { calls.push_back("list"); }
+    void Check_Autostart_Click() override {
+        calls.push_back(panel->autostart_value() ? "on" : "off");
+    }
+    void Label_Site_Click() override { calls.push_back("site"); }
+};
+
+TEST(Win32Toolkit, ControlsRaiseTheirEventsListsAreUnsortedAndThePanelIsAToolWindow) {
+    Win32Toolkit toolkit;
+    Events events;
+    auto main = toolkit.create_main_window(events);
+    events.panel = toolkit.create_panel(events);
+    const HWND form = FindWindowW(L"VorlixMain", nullptr);
+    const HWND tool = to_hwnd(events.panel->window_id());
+    for (HWND list : {GetDlgItem(form, kMainFirstId + List_Title),
+                      GetDlgItem(tool, kPanelFirstId + List_Window)})
+        EXPECT_EQ(GetWindowLongW(list, GWL_STYLE) & LBS_SORT, 0) << "the behaviour orders it";
+    // No taskbar button, no owner, no resizing frame.
+    EXPECT_EQ(GetWindowLongW(tool, GWL_EXSTYLE) & (WS_EX_TOOLWINDOW | WS_EX_APPWINDOW),
+              WS_EX_TOOLWINDOW);
+    EXPECT_EQ(GetWindow(tool, GW_OWNER), nullptr);
+    EXPECT_EQ(GetWindowLongW(tool, GWL_STYLE) & (WS_THICKFRAME | WS_MINIMIZEBOX), 0);
+
+    main->show();
+    const auto click = [](HWND parent, int id) {
+        SendMessageW(GetDlgItem(parent, id), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+        SendMessageW(GetDlgItem(parent, id), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    };
+    // Return reaches the title field through the loop's keyboard navigation.
+    SetFocus(GetDlgItem(form, kMainFirstId + Text_Title));
+    PostMessageW(GetFocus(), WM_KEYDOWN, VK_RETURN, 0);
+    toolkit.do_events();
+    SendMessageW(GetDlgItem(form, kMainFirstId + Command_Window), BM_CLICK, 0, 0);
+    click(form, kMainFirstId + Command_ADD);
+    events.panel->set_autostart_value(1);
+    events.panel->set_autostart_value(1);  // no change, no click
+    SendMessageW(GetDlgItem(tool, kPanelFirstId + Check_Autostart), BM_CLICK, 0, 0);
+    click(tool, kPanelFirstId + Label_Site);
+    PostMessageW(tool, WM_CLOSE, 0, 0);
+    Sleep(2);
+    toolkit.do_events();
+    EXPECT_FALSE(IsWindow(tool)) << "the view let go inside its unload";
+    EXPECT_EQ(events.calls, (std::vector<std::string>{"13", "window", "add", "on", "off", "site"}));
+}
+
+}  // namespace
+}  // namespace vorlix::platform::win32
