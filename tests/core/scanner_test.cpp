@@ -81,20 +81,14 @@ TEST(ScannerSparing, ExactlyOneMozillaEntrySparesEveryNameWithMozillaInIt) {
         double kills = 0;
         walk(bl, {"Mozilla", "Netscape", "Mozilla Firefox", "seamozilla"}, count, kills,
              desk.hooks());
-        const Events spared{"find A - Mozilla",
-                            "yield",
-                            "find A - Netscape",
-                            "close A - Netscape",
-                            "yield",
-                            "find A - Mozilla Firefox",
-                            "yield",
-                            "find A - seamozilla",
-                            "close A - seamozilla",
-                            "yield"};
+        EXPECT_EQ(kills, count == 1 ? 2 : 4) << count;
         if (count == 1) {
-            EXPECT_EQ(desk.events, spared);
-        } else {
-            EXPECT_EQ(kills, 4) << count;
+            EXPECT_EQ(desk.statuses.size(), 2u);
+            // clang-format off
+            EXPECT_EQ(desk.events, (Events{"find A - Mozilla", "yield", "find A - Netscape",
+                "close A - Netscape", "yield", "find A - Mozilla Firefox", "yield",
+                "find A - seamozilla", "close A - seamozilla", "yield"}));
+            // clang-format on
         }
     }
     EXPECT_EQ(mozilla_count({"Page - Mozilla Firefox", "x - mozilla", "MOZILLA", "Mozilla"}), 2);

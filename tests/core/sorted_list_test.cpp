@@ -64,13 +64,12 @@ TEST(SortedList, NeverBeyond32767AndAddAllKeepsTheFirstArrivals) {
 TEST(ListEntry, BracketsOnAndOff) {
     EXPECT_EQ(make_entry("Win a prize"), "[Win a prize]");
     EXPECT_EQ(make_entry("[x]"), "[[x]]");
-    const struct {
-        std::string entry;
-        std::string title;
-    } cases[] = {{"[[x]]", "[x]"}, {"[]", ""},
-                 {"(t)", "t"},     {"x", ""},
-                 {"", ""},         {std::string("[\0\xFF]", 4), std::string("\0\xFF", 2)}};
-    for (const auto& c : cases) EXPECT_EQ(entry_title(c.entry), c.title) << c.entry;
+    // clang-format off
+    const std::pair<std::string, std::string> cases[] = {
+        {"[[x]]", "[x]"}, {"[]", ""}, {"(t)", "t"}, {"x", ""}, {"", ""},
+        {std::string("[\0\xFF]", 4), std::string("\0\xFF", 2)}};
+    // clang-format on
+    for (const auto& [entry, title] : cases) EXPECT_EQ(entry_title(entry), title) << entry;
 }
 
 }  // namespace

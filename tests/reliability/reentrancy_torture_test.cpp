@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -37,53 +38,29 @@ public:
     // One action; deeper ones run inside a yield and schedule fewer of their own.
     void step(int depth) {
         injected += depth > 0 ? 1 : 0;
-        const auto any_window = [&] {
-            return windows.windows.at(below(windows.windows.size())).id;
+        const auto any = [&] { return windows.windows.at(below(windows.windows.size())).id; };
+        const std::function<void()> actions[] = {
+            [&] { tick(); },
+            [&] { tick(); },
+            [&] { tick(); },
+            [&] { add_title(pick(kTitles)); },
+            [&] { add_title(pick(kTitles)); },
+            [&] { remove_title(static_cast<int>(below(titles().size() + 1)) - 1); },
+            [&] { main().events.Command_Timer_Click(); },
+            [&] { main().events.Command_TimerS_Click(); },
+            [&] { click_window_button(); },
+            [&] { panel() != nullptr&& below(4) == 0 ? close_panel() : void(); },
+            [&] { windows.add(pick(kWindows)); },
+            [&] { windows.windows.empty() ? void() : windows.remove(any()); },
+            [&] {
+                windows.windows.empty() ? void()
+                                        : void(windows.find(any())->title = pick(kWindows));
+            },
+            [&] { panel() ? void(panel()->check_iwindows = int(below(3))) : void(); },
+            [&] { windows.close_on_request = below(2) == 0; },
+            [&] { Timer_PosWindow() ? void(Timer_PosWindow()->fire()) : void(); },
         };
-        switch (below(16)) {
-            case 0:
-            case 1:
-            case 2:
-                tick();
-                break;
-            case 3:
-            case 4:
-                add_title(pick(kTitles));
-                break;
-            case 5:
-                remove_title(static_cast<int>(below(titles().size() + 1)) - 1);
-                break;
-            case 6:
-                main().events.Command_Timer_Click();
-                break;
-            case 7:
-                main().events.Command_TimerS_Click();
-                break;
-            case 8:
-                click_window_button();
-                break;
-            case 9:
-                if (panel() != nullptr && below(4) == 0) close_panel();
-                break;
-            case 10:
-                windows.add(pick(kWindows));
-                break;
-            case 11:
-                if (!windows.windows.empty()) windows.remove(any_window());
-                break;
-            case 12:
-                if (!windows.windows.empty()) windows.find(any_window())->title = pick(kWindows);
-                break;
-            case 13:
-                if (panel() != nullptr) panel()->check_iwindows = static_cast<int>(below(3));
-                break;
-            case 14:
-                windows.close_on_request = below(2) == 0;
-                break;
-            case 15:
-                if (auto* dock = Timer_PosWindow()) dock->fire();
-                break;
-        }
+        actions[below(std::size(actions))]();
         for (int i = depth == 0 ? int(below(3)) : int(below(4) == 0); i > 0; --i) {
             toolkit.after_yields(1 + below(120), [this, depth] { step(depth + 1); });
         }
