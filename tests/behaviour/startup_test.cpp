@@ -10,7 +10,7 @@ namespace {
 
 class StartUp : public ::testing::Test, public ProgramFixture {};
 
-TEST_F(StartUp, WithoutDataFilesUsesDefaultsAndWritesNothing) {
+TEST_F(StartUp, WithoutDataFilesUsesDefaultsAndClosingEndsItWithoutWriting) {
     start();
     EXPECT_EQ(main().caption.rfind("Vorlix v", 0), 0u) << main().caption;
     EXPECT_TRUE(titles().empty());
@@ -19,6 +19,8 @@ TEST_F(StartUp, WithoutDataFilesUsesDefaultsAndWritesNothing) {
     EXPECT_EQ(Timer_Destroy().interval(), 3000);
     EXPECT_TRUE(Timer_Destroy().enabled());
     EXPECT_EQ(main().lamp, app::kLampGreen);
+    EXPECT_THROW(close_main(), ProgramEnded);
+    EXPECT_FALSE(tick());  // no event reaches the program any more
     EXPECT_EQ(disk.count(FsOp::create_new), 0);
 }
 
@@ -52,31 +54,24 @@ TEST_F(StartUp, OverlongBlacklistLoadsTheFirst32767AndSaysSoAndAFullListTakesNoM
     EXPECT_EQ(file("Vorlix.dat"), bytes);
 }
 
-TEST(StartUpUnreadable, FilesFallBackToDefaultsAndTheStatusSaysWhy) {
-    for (const char* name : {"Vorlix.dat", "Vorlix_BrowserName.dat"}) {
+// An unreadable data file: the defaults, and the status line says why. A
+// browser-name file that could not be read is never replaced by learning.
+TEST(StartUpUnreadable, FilesFallBackToDefaultsTheStatusSaysWhyAndNothingIsReplaced) {
+    for (const std::string name : {"Vorlix.dat", "Vorlix_BrowserName.dat"}) {
         ProgramFixture w;
         w.put_file(name, "Mozilla\r\n");
         w.disk.fail(FsOp::read_all, w.path(name), "Permission denied", 1);
         w.start();
         EXPECT_TRUE(w.titles().empty());
         EXPECT_EQ(w.state().browser_names, Lines{kIe});
-        const std::string lead = name == std::string("Vorlix.dat")
-                                     ? "  Could not read the blacklist: "
-                                     : "  Could not read the browser names: ";
-        EXPECT_EQ(w.main().status.rfind(lead + w.path(name) + ": Permission denied", 0), 0u)
-            << w.main().status;
+        const std::string what = name == "Vorlix.dat" ? "blacklist" : "browser names";
+        EXPECT_EQ(w.main().status,
+                  "  Could not read the " + what + ": " + w.path(name) + ": Permission denied");
+        w.windows.add("Home - Netscape 6");
+        ASSERT_TRUE(w.tick());
+        EXPECT_EQ(w.state().browser_names, (Lines{kIe, "Netscape 6"}));  // learned, in memory
+        EXPECT_EQ(w.file(name), "Mozilla\r\n");
     }
-}
-
-TEST_F(StartUp, AnUnreadableBrowserNameFileIsNeverReplacedByLearning) {
-    put_file("Vorlix_BrowserName.dat", "Opera\r\n");
-    disk.fail(FsOp::read_all, path("Vorlix_BrowserName.dat"), "Input/output error", 1);
-    start();
-    windows.add("Home - Netscape 6");
-    ASSERT_TRUE(tick());
-    EXPECT_EQ(state().browser_names, (Lines{kIe, "Netscape 6"}));  // learned, in memory
-    EXPECT_EQ(file("Vorlix_BrowserName.dat"), "Opera\r\n");
-    EXPECT_EQ(disk.count(FsOp::create_new), 0);
 }
 
 TEST_F(StartUp, CentresThePairShowsBothAndStartsTheTimers) {
@@ -102,14 +97,6 @@ TEST_F(StartUp, APanelClosedDuringItsFirstLoadIsMadeAgainAndShown) {
     EXPECT_EQ(window_titles(), Lines{"a - Microsoft Internet Explorer"});
     EXPECT_EQ(main().button, ">>  <<");
     EXPECT_TRUE(Timer_PosWindow()->enabled());
-}
-
-TEST_F(StartUp, ClosingTheMainWindowEndsTheProgramWithoutSaving) {
-    put_file("Vorlix.dat", "A\r\n");
-    start();
-    EXPECT_THROW(close_main(), ProgramEnded);
-    EXPECT_EQ(disk.count(FsOp::create_new), 0);
-    EXPECT_FALSE(tick());  // no event reaches the program any more
 }
 
 }  // namespace
