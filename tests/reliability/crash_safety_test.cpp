@@ -54,11 +54,18 @@ TEST(CrashSafety, AKilledSaveLeavesTheOldListOrTheNewNeverAnythingElse) {
                 if (w.main().status.find("Could not") != std::string::npos) ::_exit(1);
             }
         }
+        const auto before = read_file(dir.file("Vorlix.dat"));
         char c = 0;
         ASSERT_EQ(::read(ready[0], &c, 1), 1) << "the child did not start";
         ::close(ready[0]);
         ::close(ready[1]);
-        std::this_thread::sleep_for(std::chrono::microseconds(gen() % 200000));
+        // Every other kill waits for a finished save first, however slow this
+        // build is, so that the file really changes between the kills.
+        if (kills % 2 == 1) {
+            EXPECT_TRUE(wait_until([&] { return read_file(dir.file("Vorlix.dat")) != before; },
+                                   std::chrono::seconds(60)));
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(gen() % 100000));
         ASSERT_EQ(::kill(pid, SIGKILL), 0);
         int status = 0;
         ::waitpid(pid, &status, 0);
