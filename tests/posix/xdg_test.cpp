@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -109,6 +110,17 @@ TEST(XdgRegistry, EntriesWrittenByOthersAreReadAndFailuresCarryTheSystemsReason)
         << place.xdg.last_error();
 }
 
+TEST(XdgRegistry, TheConfigHomeComesFromTheEnvironment) {
+    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+    ::setenv("XDG_CONFIG_HOME", "/somewhere/config", 1);
+    EXPECT_EQ(platform::xdg::XdgRegistry::config_home_from_environment(), "/somewhere/config");
+    ::setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
+    ::setenv("HOME", "/home/someone", 1);
+    EXPECT_EQ(platform::xdg::XdgRegistry::config_home_from_environment(), "/home/someone/.config");
+    ::setenv("HOME", home.c_str(), 1);
+    ::unsetenv("XDG_CONFIG_HOME");
+}
+
 TEST(XdgOpenRunner, GetsTheAddressAsOneArgumentWithNoShell) {
     TempDir dir;
     const std::string opener = dir.file("opener");
@@ -120,6 +132,7 @@ TEST(XdgOpenRunner, GetsTheAddressAsOneArgumentWithNoShell) {
     ASSERT_TRUE(wait_until([&] { return read_file(opener + ".args").has_value(); }));
     EXPECT_TRUE(wait_until([&] { return read_file(opener + ".args") == address + "|"; }));
     EXPECT_FALSE(std::filesystem::exists(dir.file("pwned")));
+    platform::xdg::XdgOpenRunner(dir.file("no-such-opener")).open_url(address);  // ignored
 }
 
 }  // namespace
