@@ -4,13 +4,14 @@
 #include <filesystem>
 #include <unordered_map>
 
+#include "adapters/posix/posix_file_system.h"
+#include "base/text.h"
 #include "bench_util.h"
 #include "core/file_rewrite.h"
 #include "core/lines.h"
 #include "core/scanner.h"
 #include "core/sorted_list.h"
-#include "base/text.h"
-#include "adapters/posix/posix_file_system.h"
+#include "support/support.h"
 
 using namespace vorlix;
 
@@ -47,10 +48,9 @@ int main() {
                                 }),
                "ms");
 
-    const auto dir = std::filesystem::temp_directory_path() / "vorlix-core-bench";
-    std::filesystem::create_directories(dir);
+    const test::TempDir dir;
     platform::posix::PosixFileSystem fs;
-    const std::string path = (dir / "Vorlix.dat").string();
+    const std::string path = dir.file("Vorlix.dat");
     bench::row("core",
                "rewrite_file (new file, fsync, rename), " + std::to_string(bytes.size()) + " bytes",
                bench::median_ms(9,
@@ -58,7 +58,6 @@ int main() {
                                     if (!rewrite_file(fs, path, bytes)) std::abort();
                                 }),
                "ms");
-    std::filesystem::remove_all(dir);
 
     // A look-up table like the window systems keep: folded title to window.
     std::unordered_map<std::string, platform::WindowId> windows;

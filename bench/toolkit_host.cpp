@@ -18,7 +18,7 @@ namespace {
 
 class FakeHost final : public ToolkitHost {
 public:
-    FakeHost() { toolkit_.set_app_info({"/bench", "Vorlix", '/', ""}); }
+    FakeHost() { toolkit_.app = {"/bench", "Vorlix", '/', ""}; }
     platform::Toolkit& toolkit() override { return toolkit_; }
     const char* name() const override { return "fake"; }
 

@@ -13,12 +13,13 @@
 #include <thread>
 #include <vector>
 
+#include "adapters/posix/posix_file_system.h"
+#include "adapters/x11/x11_window_system.h"
 #include "bench_rig.h"
 #include "bench_util.h"
 #include "core/sorted_list.h"
 #include "fake_file_system.h"
-#include "adapters/posix/posix_file_system.h"
-#include "adapters/x11/x11_window_system.h"
+#include "support/support.h"
 #include "test_client.h"
 #include "toolkit_host.h"
 #include "x_server.h"
@@ -104,16 +105,15 @@ void save_blacklist(ToolkitHost& host, platform::x11::X11WindowSystem& x11, long
                     bool uniform) {
     // One title short of full, so that Add makes it full and saves.
     const auto titles = make_titles(SortedList::kMaxEntries - 1, 7);
-    const auto dir = std::filesystem::temp_directory_path() /
-                     ("vorlix-save-bench-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
+    const test::TempDir scratch;
+    const auto& dir = scratch.path();
     platform::posix::PosixFileSystem fs;
     std::vector<double> times, gaps;
     long yields = 0;
     for (int run = 0; run < 5; ++run) {
         write_data_files(app_in(dir.string(), host.toolkit()), {titles, {browser_names()[0]}, 0},
                          [](const std::string& path, const std::string& bytes) {
-                             std::ofstream(path, std::ios::binary) << bytes;
+                             test::write_file(path, bytes);
                          });
         Rig rig(host.toolkit(), x11, fs, dir.string());
         rig.program().start();
@@ -131,7 +131,6 @@ void save_blacklist(ToolkitHost& host, platform::x11::X11WindowSystem& x11, long
     }
     host.toolkit().do_events();
     const auto size = std::filesystem::file_size(dir / "Vorlix.dat");
-    std::filesystem::remove_all(dir);
     const double t = median(times);
     std::string trial;
     if (uniform) trial += ", trial: uniform list rows";

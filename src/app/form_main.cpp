@@ -55,10 +55,12 @@ int Form_Main::load_blacklist(const std::optional<std::string>& bytes) {
     return list_title_.add_all(std::move(entries));
 }
 
-void Form_Main::load_browser_names(const std::string& path) {
+Status Form_Main::load_browser_names(const std::string& path) {
     state_.browser_names.clear();
-    if (const auto bytes = data_files::read_if_present(services_.files, path)) {
-        for (lines::LineReader reader(*bytes); !reader.eof();) {
+    auto bytes = data_files::read_existing(services_.files, path);
+    state_.browser_names_savable = bytes.ok();
+    if (bytes && bytes.value()) {
+        for (lines::LineReader reader(*bytes.value()); !reader.eof();) {
             state_.browser_names.push_back(reader.read_line());
             services_.toolkit.do_events();
         }
@@ -66,6 +68,8 @@ void Form_Main::load_browser_names(const std::string& path) {
     if (state_.browser_names.empty()) {
         state_.browser_names.emplace_back(data_files::kDefaultBrowserName);
     }
+    if (!bytes) return bytes.error();
+    return {};
 }
 
 long long Form_Main::count_lines(const std::optional<std::string>& bytes) {
@@ -97,7 +101,8 @@ void Form_Main::Form_Load() {
         blacklist ? std::move(blacklist).value() : std::nullopt;
     const int loaded = load_blacklist(blacklist_bytes);
     // The names must be complete before the panel's first refresh uses them.
-    load_browser_names(data_files::path_of(app, data_files::kBrowserNamesName));
+    const Status names =
+        load_browser_names(data_files::path_of(app, data_files::kBrowserNamesName));
     const long long line_count = count_lines(blacklist_bytes);
     state_.kill_count = 0;
 
@@ -120,6 +125,9 @@ void Form_Main::Form_Load() {
             status += " (" + std::to_string(line_count - loaded) + " more lines not loaded)";
         }
         view_->set_status(status);
+    }
+    if (!names) {
+        view_->set_status("  Could not read the browser names: " + names.error().message);
     }
     if (!blacklist) {
         // Said at once, before an edit replaces a file the user may want back.
@@ -147,7 +155,9 @@ void Form_Main::Form_Load() {
 }
 
 void Form_Main::Timer_Destroy_Timer() {
-    if (scanning_) return;
+    // A tick due during a tick, or during a refresh of the panel whose list
+    // is half refilled (it would count Mozilla entries wrong), is skipped.
+    if (scanning_ || panel_->refreshing()) return;
     ScopedValue<bool> scanning(scanning_, true);
 
     view_->set_lamp(kLampRed);

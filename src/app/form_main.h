@@ -37,7 +37,8 @@ public:
     // The start-up sequence. Needs the panel attached.
     void Form_Load();
 
-    // The scan tick. One that falls due while a tick is yielding is skipped.
+    // The scan tick. One that falls due while a tick or a refresh of the
+    // panel is yielding is skipped.
     void Timer_Destroy_Timer();
 
     const SortedList& List_Title() const { return list_title_; }
@@ -57,7 +58,9 @@ private:
     void Save_Blacklist() { save_.Save_Blacklist(); }
     // How many entries were added.
     int load_blacklist(const std::optional<std::string>& bytes);
-    void load_browser_names(const std::string& path);
+    // The default name when the file is missing or unreadable; the error
+    // says why it could not be read.
+    Status load_browser_names(const std::string& path);
     long long count_lines(const std::optional<std::string>& bytes);
 
     platform::Services services_;

@@ -9,7 +9,11 @@
 namespace vorlix {
 
 struct Error {
+    Error() = default;
+    Error(std::string text, int system_code = 0) : message(std::move(text)), code(system_code) {}
     std::string message;
+    // The system's number for the reason (errno on POSIX), 0 when there is none.
+    int code = 0;
 };
 
 template <class T>

@@ -33,7 +33,7 @@ std::string temp_name(const std::string& path, std::uint64_t tag) {
 }
 
 Error step_failed(const char* step, const Error& why) {
-    return Error{std::string(step) + " failed: " + why.message};
+    return Error(std::string(step) + " failed: " + why.message, why.code);
 }
 
 }  // namespace

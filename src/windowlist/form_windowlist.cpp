@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "base/scoped_value.h"
 #include "autostart/autostart.h"
+#include "base/scoped_value.h"
 #include "core/data_files.h"
 #include "core/file_rewrite.h"
 #include "core/lines.h"
@@ -142,7 +142,7 @@ void Form_WindowList::Update_Window_List() {
             learned = true;
         }
     }
-    if (learned) save_browser_names();
+    if (learned && state_.browser_names_savable) save_browser_names();
 }
 
 void Form_WindowList::save_browser_names() {

@@ -57,6 +57,9 @@ public:
     // once; a call whose panel goes away during a yield ends quietly.
     void Update_Window_List();
 
+    // True while a refresh of this panel runs (it may be refilling the list).
+    bool refreshing() const { return refreshing_ != 0 && refreshing_ == generation_; }
+
     const SortedList& List_Window() const { return list_window_; }
     // Null while the panel does not exist.
     platform::Timer* Timer_PosWindow() { return timer_pos_window_.get(); }

@@ -1,177 +1,90 @@
-// The scan tick and suspending/resuming it.
+// The scan tick over the whole program, and suspending and resuming it.
+#include <gtest/gtest.h>
+
+#include "core/scanner.h"
 #include "program_fixture.h"
 
 namespace vorlix::test {
 namespace {
 
-class Scanner : public ProgramTest {
+class ScanTick : public ::testing::Test, public ProgramFixture {
 protected:
     void start_with(const std::string& blacklist, const std::string& names) {
-        if (!blacklist.empty()) put_file("Vorlix.dat", blacklist);
+        put_file("Vorlix.dat", blacklist);
         if (!names.empty()) put_file("Vorlix_BrowserName.dat", names);
         start();
-        windows.clear_records();
     }
 };
 
-TEST_F(Scanner, EmptyBlacklistRefreshesTheListButLooksNothingUp) {
-    start_with("", "");
-    windows.add("Win - Microsoft Internet Explorer");
+TEST_F(ScanTick, RefreshesTheListThenClosesWhatItFindsAndCounts) {
+    start_with("A\r\n", "");
+    windows.add("Notes");
+    const auto popup = windows.add("a - Microsoft Internet Explorer");
     ASSERT_TRUE(tick());
-    EXPECT_TRUE(windows.lookups().empty());
-    EXPECT_EQ(windows.walks(), 1);
-    EXPECT_EQ(window_titles(), Lines{"Win - Microsoft Internet Explorer"});
-    EXPECT_EQ(main().status(), "");
-    const auto& lamps = main().lamp_history();
-    ASSERT_GE(lamps.size(), 2u);
-    EXPECT_EQ(lamps[lamps.size() - 2], 0xFFu);
-    EXPECT_EQ(lamps.back(), 0xC000u);
+    EXPECT_EQ(window_titles(), Lines{"a - Microsoft Internet Explorer"});
+    EXPECT_EQ(windows.close_requests, std::vector<platform::WindowId>{popup});
+    EXPECT_EQ(main().status, scanner::killed_status(1));
+    EXPECT_EQ(main().lamp, app::kLampGreen);
+    ASSERT_TRUE(tick());
+    EXPECT_EQ(state().kill_count, 2);
 }
 
-TEST_F(Scanner, LooksUpEveryTitleWithEveryNameBlacklistMajorYieldingAfterEach) {
-    start_with("B\r\nA\r\n", "X\r\nY\r\n");
-    std::vector<std::size_t> lookups_at_yield;
-    const long before = toolkit.yields();
-    toolkit.on_every_yield([&] { lookups_at_yield.push_back(windows.lookups().size()); });
-    ASSERT_TRUE(tick());
-    EXPECT_EQ(windows.lookups(), (Lines{"A - X", "A - Y", "B - X", "B - Y"}));
-    // No windows: the refresh yields nothing, so every yield follows a look-up.
-    EXPECT_EQ(toolkit.yields() - before, 4);
-    EXPECT_EQ(lookups_at_yield, (std::vector<std::size_t>{1, 2, 3, 4}));
-}
-
-TEST_F(Scanner, ClosesWhatItFindsIgnoringCaseAndCounts) {
-    start_with("A\r\n", "X\r\n");
-    const auto exact = windows.add("A");
-    const auto found = windows.add("a - x");
-    ASSERT_TRUE(tick());
-    EXPECT_EQ(windows.close_requests(), std::vector<platform::WindowId>{found});
-    EXPECT_NE(found, exact);
-    EXPECT_EQ(main().status(), "  Killed 1 popup");
-    EXPECT_EQ(state().kill_count, 1);
-}
-
-TEST_F(Scanner, TwoWindowsWithOneTitleCloseOnePerTick) {
-    start_with("A\r\n", "X\r\n");
-    windows.set_close_on_request(true);
-    const auto first = windows.add("A - X");
-    const auto second = windows.add("A - X");
-    ASSERT_TRUE(tick());
-    ASSERT_TRUE(tick());
-    EXPECT_EQ(windows.close_requests(), (std::vector<platform::WindowId>{first, second}));
-    EXPECT_EQ(main().status(), "  Killed 2 popup");
-}
-
-TEST_F(Scanner, SameTitleTwiceIsLookedUpAndCountedTwice) {
-    start_with("A\r\nA\r\n", "X\r\n");
-    windows.add("A - X");
-    ASSERT_TRUE(tick());
-    EXPECT_EQ(windows.close_requests().size(), 2u);
-    EXPECT_EQ(main().status(), "  Killed 2 popup");
-}
-
-TEST_F(Scanner, KillCountGrowsAcrossTicksWithoutPluralForm) {
-    start_with("A\r\n", "X\r\n");
-    windows.add("A - X");
-    for (int i = 0; i < 12; ++i) ASSERT_TRUE(tick());
-    EXPECT_EQ(main().status(), "  Killed 12 popup");
-}
-
-TEST_F(Scanner, EmptyTitleEntryLooksUpTheBareSuffix) {
-    start_with("\r\n", "X\r\n");
-    ASSERT_TRUE(tick());
-    EXPECT_EQ(windows.lookups(), Lines{" - X"});
-}
-
-TEST_F(Scanner, OneMozillaWindowSparesMozillaNamesOnly) {
-    start_with("A\r\n", "Mozilla\r\nNetscape\r\n");
-    const auto moz = windows.add("A - Mozilla");
-    const auto ns = windows.add("A - Netscape");
-    ASSERT_TRUE(tick());
-    EXPECT_EQ(windows.close_requests(), std::vector<platform::WindowId>{ns});
-    EXPECT_EQ(main().status(), "  Killed 1 popup");
-
-    // A second listed window mentioning Mozilla lifts the exception.
-    windows.add("News - Mozilla");
-    windows.clear_records();
-    ASSERT_TRUE(tick());
-    EXPECT_EQ(windows.close_requests(), (std::vector<platform::WindowId>{moz, ns}));
-}
-
-TEST_F(Scanner, MozillaCountIsCaseSensitiveAndFollowsTheFilter) {
+TEST_F(ScanTick, TheMozillaCountComesFromTheListAsFiltered) {
     start_with("A\r\n", "Mozilla\r\n");
     const auto moz = windows.add("A - Mozilla");
-    windows.add("mozilla notes");  // lower case: does not count
+    windows.add("Mozilla Thunderbird");  // no browser window: not listed, not counted
     ASSERT_TRUE(tick());
-    EXPECT_TRUE(windows.close_requests().empty());
-
-    // With every window listed, a second entry mentioning Mozilla appears.
-    panel()->set_Check_IWindows(0);
-    windows.add("Mozilla Thunderbird");
+    EXPECT_TRUE(windows.close_requests.empty());
+    panel()->check_iwindows = 0;
     ASSERT_TRUE(tick());
-    EXPECT_EQ(windows.close_requests(), std::vector<platform::WindowId>{moz});
+    EXPECT_EQ(windows.close_requests, std::vector<platform::WindowId>{moz});
 }
 
-TEST_F(Scanner, NamesLearnedByTheRefreshAreTriedOnTheSameTick) {
+TEST_F(ScanTick, NamesLearnedByTheRefreshAreTriedOnTheSameTickAndAnEmptyListTriesNone) {
     start_with("A\r\n", "");
     windows.add("A - Netscape 6");
     ASSERT_TRUE(tick());
-    EXPECT_EQ(windows.lookups(), (Lines{"A - Microsoft Internet Explorer", "A - Netscape 6"}));
-    EXPECT_EQ(windows.close_requests().size(), 1u);
+    EXPECT_EQ(windows.close_requests.size(), 1u);
+    remove_title(0);
+    windows.lookups.clear();
+    ASSERT_TRUE(tick());
+    EXPECT_TRUE(windows.lookups.empty());
 }
 
-TEST_F(Scanner, ATickCreatesAClosedPanelHidden) {
+TEST_F(ScanTick, ATickMakesAClosedPanelHidden) {
     start_with("", "");
-    windows.add("W - Microsoft Internet Explorer");
-    panel()->close();
-    ASSERT_EQ(panel(), nullptr);
+    close_panel();
     ASSERT_TRUE(tick());
     ASSERT_NE(panel(), nullptr);
-    EXPECT_FALSE(panel()->visible());
-    EXPECT_EQ(window_titles(), Lines{"W - Microsoft Internet Explorer"});
-    EXPECT_EQ(main().button_caption(), "<<  >>");
+    EXPECT_FALSE(panel()->shown);
+    EXPECT_EQ(main().button, "<<  >>");
     EXPECT_FALSE(Timer_PosWindow()->enabled());
 }
 
-using ScanControl = Scanner;
-
-TEST_F(ScanControl, SuspendAndResumeSwapPicturesLampAndTimer) {
-    start_with("A\r\n", "X\r\n");
-    windows.add("A - X");
-    ASSERT_TRUE(tick());
-    const std::string status = main().status();
-
-    main().click_active();
+TEST_F(ScanTick, SuspendAndResumeSwapPicturesLampAndTimer) {
+    start_with("A\r\n", "");
+    main().events.Command_Timer_Click();
     EXPECT_FALSE(Timer_Destroy().enabled());
-    EXPECT_FALSE(main().active_visible());
-    EXPECT_TRUE(main().suspended_visible());
-    EXPECT_EQ(main().lamp(), 0xEEDDu);
+    EXPECT_FALSE(main().active);
+    EXPECT_TRUE(main().suspended);
+    EXPECT_EQ(main().lamp, app::kLampYellow);
     EXPECT_FALSE(tick());
-    EXPECT_EQ(windows.close_requests().size(), 1u);
-
-    main().click_suspended();
+    main().events.Command_TimerS_Click();
     EXPECT_TRUE(Timer_Destroy().enabled());
-    EXPECT_EQ(Timer_Destroy().starts(), 2);  // a fresh interval from the resume
-    EXPECT_TRUE(main().active_visible());
-    EXPECT_FALSE(main().suspended_visible());
-    EXPECT_EQ(main().lamp(), 0xC000u);
-    EXPECT_EQ(main().status(), status);
-    EXPECT_EQ(state().kill_count, 1);
-    EXPECT_EQ(Timer_Destroy().interval(), 3000);
+    EXPECT_TRUE(main().active);
+    EXPECT_FALSE(main().suspended);
+    EXPECT_EQ(main().lamp, app::kLampGreen);
 }
 
-TEST_F(ScanControl, SuspendDuringAWalkLetsTheTickFinishAndKeepsTheLampYellow) {
+TEST_F(ScanTick, ASuspendDuringAWalkLetsTheTickFinishAndKeepsTheLampYellow) {
     start_with("A\r\nB\r\n", "X\r\n");
     windows.add("B - X");
-    toolkit.on_every_yield([&] {
-        if (windows.lookups().size() == 1 && Timer_Destroy().enabled()) main().click_active();
-    });
+    toolkit.every_yield = [&] {
+        if (windows.lookups.size() == 1) main().events.Command_Timer_Click();
+    };
     ASSERT_TRUE(tick());
-    EXPECT_EQ(windows.lookups(), (Lines{"A - X", "B - X"}));
-    EXPECT_EQ(windows.close_requests().size(), 1u);
-    EXPECT_EQ(main().lamp(), 0xEEDDu);
-    EXPECT_TRUE(main().suspended_visible());
-    EXPECT_FALSE(tick());
+    EXPECT_EQ(windows.close_requests.size(), 1u);
+    EXPECT_EQ(main().lamp, app::kLampYellow);
 }
 
 }  // namespace

@@ -1,170 +1,156 @@
-// Update_Window_List: which windows are listed, the filter, the change test
-// and browser-name learning.
+// The panel: Update_Window_List (listing, filter, change test, learning),
+// showing and hiding, closing, docking, picking a title, the site label.
+#include <gtest/gtest.h>
+
 #include "program_fixture.h"
+#include "windowlist/module_function.h"
 
 namespace vorlix::test {
 namespace {
 
-class WindowList : public ProgramTest {
+class WindowList : public ::testing::Test, public ProgramFixture {
 protected:
-    app::Program& started() {
+    void start_listing_all() {
         start();
-        return *program;
+        panel()->check_iwindows = 0;
+        refresh();
     }
-    void refresh() { program->window_list()->Update_Window_List(); }
 };
 
-TEST_F(WindowList, ListsOnlyVisibleUnownedTitledWindowsOtherThanThePanel) {
-    windows.add_with_id(kPanelId, "Vorlix - Window List");
-    const auto owner = windows.add("Editor");
+TEST_F(WindowList, ListsVisibleUnownedTitledWindowsButThePanelSortedAndInWalkOrder) {
+    const auto owner = windows.add("b");
+    windows.windows.push_back({FakePanel::kId, "Vorlix - Window List"});
     windows.add("Hidden", false);
     windows.add("Dialog", true, owner);
     windows.add("");
-    windows.add("Editor");
-    start();
-    panel()->set_Check_IWindows(0);
-    refresh();
-    EXPECT_EQ(window_titles(), (Lines{"Editor", "Editor"}));
-    EXPECT_EQ(state().shown_titles, (Lines{"Editor", "Editor"}));
-    EXPECT_EQ(windows.walk_origins().back(), kPanelId);
-}
-
-TEST_F(WindowList, FilterKeepsBrowserWindowsOnly) {
-    windows.add("Search - Microsoft Internet Explorer");
-    windows.add("Microsoft Internet Explorer");
-    windows.add("Notes");
-    start();
-    EXPECT_EQ(window_titles(), Lines{"Search - Microsoft Internet Explorer"});
-    panel()->set_Check_IWindows(2);  // greyed counts as ticked
-    refresh();
-    EXPECT_EQ(window_titles(), Lines{"Search - Microsoft Internet Explorer"});
-}
-
-TEST_F(WindowList, EmptyBrowserNameMakesEveryDashTitleABrowserWindow) {
-    put_file("Vorlix_BrowserName.dat", "\r\n");
-    windows.add("a - b");
-    windows.add("plain");
-    start();
-    EXPECT_EQ(window_titles(), Lines{"a - b"});
-}
-
-TEST_F(WindowList, ListBoxShowsSortedWhileShownTitlesKeepWalkOrder) {
-    windows.add("b");
     windows.add("A");
-    start();
-    panel()->set_Check_IWindows(0);
-    refresh();
+    start_listing_all();
     EXPECT_EQ(window_titles(), (Lines{"A", "b"}));
     EXPECT_EQ(state().shown_titles, (Lines{"b", "A"}));
+    EXPECT_EQ(windows.walk_origins.back(), FakePanel::kId);
 }
 
-TEST_F(WindowList, UnchangedWindowsKeepTheListAndItsSelection) {
-    windows.add("x - Microsoft Internet Explorer");
-    windows.add("y - Microsoft Internet Explorer");
+TEST_F(WindowList, FilterKeepsTitlesWithADashAndABrowserName) {
+    put_file("Vorlix_BrowserName.dat", std::string(kIe) + "\r\nOpera\r\n");
+    for (const char* t : {"S - Microsoft Internet Explorer", kIe, "P - Opera", "Notes"})
+        windows.add(t);
     start();
-    panel()->select_window(1);
-    const int clears = panel()->list().clear_count();
+    const Lines browsers{"P - Opera", "S - Microsoft Internet Explorer"};
+    EXPECT_EQ(window_titles(), browsers);
+    panel()->check_iwindows = 2;  // greyed counts as ticked
     refresh();
-    EXPECT_EQ(panel()->list().clear_count(), clears);
-    EXPECT_EQ(panel()->list().selected(), 1);
+    EXPECT_EQ(window_titles(), browsers);
 }
 
-TEST_F(WindowList, RestackingOrRetitlingRefills) {
-    const auto x = windows.add("x - Microsoft Internet Explorer");
-    const auto y = windows.add("y - Microsoft Internet Explorer");
-    start();
-    panel()->select_window(1);
-    windows.raise(y);
+TEST_F(WindowList, RefillsOnlyWhenTitlesOrTheirOrderChangeYieldingPerWindowAndEntry) {
+    const auto x = windows.add("x");
+    windows.add("y");
+    windows.add("hidden", false);
+    start_listing_all();
+    panel()->list.selection = 1;
+    const int clears = panel()->list.clears;
     refresh();
-    EXPECT_EQ(panel()->list().selected(), -1);
-    EXPECT_EQ(state().shown_titles,
-              (Lines{"y - Microsoft Internet Explorer", "x - Microsoft Internet Explorer"}));
-    const int clears = panel()->list().clear_count();
-    windows.retitle(x, "X - Microsoft Internet Explorer");  // case counts as a change
+    EXPECT_EQ(panel()->list.clears, clears);
+    EXPECT_EQ(panel()->list.selection, 1);
+    windows.find(x)->title = "X";  // case counts as a change
+    const long before = toolkit.yields;
     refresh();
-    EXPECT_EQ(panel()->list().clear_count(), clears + 1);
+    EXPECT_EQ(toolkit.yields - before, 3 + 2);
+    EXPECT_EQ(panel()->list.clears, clears + 1);
+    std::swap(windows.windows[0], windows.windows[1]);
+    refresh();
+    EXPECT_EQ(state().shown_titles, (Lines{"y", "X"}));
 }
 
-TEST_F(WindowList, NoBrowserWindowsClearsTheListOnceAndThenLeavesIt) {
-    const auto w = windows.add("x - Microsoft Internet Explorer");
-    start();
-    windows.remove(w);
-    refresh();
-    EXPECT_TRUE(window_titles().empty());
-    const int clears = panel()->list().clear_count();
-    refresh();
-    EXPECT_EQ(panel()->list().clear_count(), clears);
-}
-
-TEST_F(WindowList, YieldsOncePerWindowReachedAndPerEntryAdded) {
-    start();
-    panel()->set_Check_IWindows(0);
-    windows.add("a", false);
-    windows.add("b");
-    windows.add("c");
-    const long before = toolkit.yields();
-    refresh();
-    EXPECT_EQ(toolkit.yields() - before, 3 + 2);
-}
-
-TEST_F(WindowList, LearnsNetscapeAndMozillaNamesAndWritesTheFileOnce) {
-    windows.add("Home - Netscape 6");
-    windows.add("A - Mozilla - B");
-    windows.add("Both - Mozilla x - Netscape y");
-    windows.add("Again - Netscape 6");
+TEST_F(WindowList, LearnsMozillaAndNetscapeNamesWritesTheFileOnceAndSaysWhenItCannot) {
+    put_file("Vorlix_BrowserName.dat", "Mozilla\r\n");
+    for (const char* t : {"Home - Netscape 6", "A - Mozilla - B", "Both - Mozilla x - Netscape y",
+                          "News - Mozilla"}) {
+        windows.add(t);
+    }
     start();
     EXPECT_EQ(state().browser_names,
-              (Lines{kIe, "Netscape 6", "Mozilla - B", "Mozilla x - Netscape y"}));
-    EXPECT_EQ(*file("Vorlix_BrowserName.dat"),
-              "Microsoft Internet Explorer\r\nNetscape 6\r\nMozilla - B\r\n"
-              "Mozilla x - Netscape y\r\n");
-    EXPECT_EQ(files.calls_of(FsOp::replace).size(), 1u);
-    // Learned after the display list was built: the filter uses them next time.
-    EXPECT_TRUE(window_titles().empty());
+              (Lines{"Mozilla", "Netscape 6", "Mozilla - B", "Mozilla x - Netscape y"}));
+    EXPECT_EQ(file("Vorlix_BrowserName.dat"), lines::join(state().browser_names));
     refresh();
-    EXPECT_EQ(window_titles().size(), 4u);
-}
-
-TEST_F(WindowList, KnownNameIsNotLearnedAgain) {
-    put_file("Vorlix_BrowserName.dat", "Mozilla\r\n");
-    windows.add("News - Mozilla");
-    start();
-    EXPECT_EQ(state().browser_names, Lines{"Mozilla"});
-    EXPECT_TRUE(files.calls_of(FsOp::create_new).empty());
-}
-
-TEST_F(WindowList, FailedBrowserNameSaveKeepsTheNamesAndSaysWhy) {
-    put_file("Vorlix_BrowserName.dat", "Mozilla\r\n");
-    start();
-    files.fail(FsOp::create_new, "*", "Read-only file system");
+    EXPECT_EQ(disk.count(FsOp::replace), 1);
+    // A failed save keeps the names and says why.
+    disk.fail(FsOp::create_new, "/", "Read-only file system");
     windows.add("Home - Netscape");
     refresh();
-    EXPECT_EQ(state().browser_names, (Lines{"Mozilla", "Netscape"}));
-    EXPECT_EQ(*file("Vorlix_BrowserName.dat"), "Mozilla\r\n");
-    EXPECT_EQ(main().status().rfind("  Could not save the browser names: ", 0), 0u);
-    EXPECT_NE(main().status().find("Read-only file system"), std::string::npos);
+    EXPECT_EQ(state().browser_names.back(), "Netscape");
+    EXPECT_EQ(main().status.rfind("  Could not save the browser names: ", 0), 0u);
+    EXPECT_NE(main().status.find("Read-only file system"), std::string::npos);
 }
 
-TEST_F(WindowList, WindowsChangingDuringTheWalk) {
-    windows.add("a");
-    const auto b = windows.add("b");
-    const auto c = windows.add("c");
+TEST_F(WindowList, PickStripsEveryBrowserSuffix) {
+    put_file("Vorlix_BrowserName.dat", std::string(kIe) + "\r\nMozilla\r\n");
+    windows.add("Win a prize - Microsoft Internet Explorer");
+    windows.add("Notes - Mozilla - Microsoft Internet Explorer");
+    windows.add("Editor");
+    start_listing_all();
+    for (const auto& [pos, title] : {std::pair{2, "Win a prize"}, {1, "Notes"}, {0, "Editor"}}) {
+        panel()->list.selection = pos;
+        panel()->events.List_Window_Click();
+        EXPECT_EQ(main().text, title);
+    }
+    EXPECT_TRUE(titles().empty());
+}
+
+TEST_F(WindowList, TheButtonHidesAndShowsTheSamePanelRefreshingIt) {
     start();
-    panel()->set_Check_IWindows(0);
-    // Each first yield comes with the walk standing on b.
-    toolkit.after_yields(1, [&] { windows.remove(c); });
-    refresh();
-    EXPECT_EQ(state().shown_titles, (Lines{"a", "b"}));
+    FakePanel* p = panel();
+    click_window_button();
+    EXPECT_FALSE(p->shown);
+    EXPECT_EQ(main().button, "<<  >>");
+    EXPECT_FALSE(Timer_PosWindow()->enabled());
+    windows.add("New - Microsoft Internet Explorer");
+    click_window_button();
+    EXPECT_EQ(panel(), p);
+    EXPECT_TRUE(p->shown);
+    EXPECT_EQ(main().button, ">>  <<");
+    EXPECT_TRUE(Timer_PosWindow()->enabled());
+    EXPECT_EQ(main().list.focuses, 2);
+    EXPECT_EQ(window_titles(), Lines{"New - Microsoft Internet Explorer"});
+}
 
-    windows.add("c");
-    toolkit.after_yields(1, [&] { windows.remove(b); });  // the window at hand
-    refresh();
-    EXPECT_EQ(state().shown_titles, Lines{"a"});
+TEST_F(WindowList, ClosingStopsDockingAndTheButtonBuildsAFreshPanel) {
+    windows.add("W - Microsoft Internet Explorer");
+    start();
+    panel()->check_iwindows = 0;
+    close_panel();
+    EXPECT_EQ(panel(), nullptr);
+    EXPECT_EQ(main().button, "<<  >>");
+    EXPECT_EQ(Timer_PosWindow(), nullptr);
+    EXPECT_TRUE(state().shown_titles.empty());
+    click_window_button();
+    ASSERT_NE(panel(), nullptr);
+    EXPECT_EQ(toolkit.panels_created, 2);
+    EXPECT_EQ(panel()->check_iwindows, 1);
+    EXPECT_EQ(window_titles(), Lines{"W - Microsoft Internet Explorer"});
+    EXPECT_TRUE(Timer_PosWindow()->enabled());
+}
 
-    toolkit.after_yields(1, [&] { windows.add("d"); });
-    refresh();
-    EXPECT_EQ(state().shown_titles, (Lines{"a", "c", "d"}));
-    EXPECT_EQ(window_titles(), (Lines{"a", "c", "d"}));
+TEST_F(WindowList, DockingFollowsVerticalMovesOnly) {
+    start();
+    ASSERT_TRUE(Timer_PosWindow()->fire());
+    const float left = panel()->x;
+    main().x += 200;
+    Timer_PosWindow()->fire();
+    EXPECT_EQ(panel()->x, left);
+    main().y += 0.5f;
+    Timer_PosWindow()->fire();
+    EXPECT_EQ(panel()->x, main().x + main().width() + 30);
+    EXPECT_EQ(panel()->y, main().y);
+}
+
+TEST_F(WindowList, TheSiteLabelOpensTheAddressAndTheNoticeIsShown) {
+    windows.notice_text = "Only X11 windows are visible";
+    start();
+    EXPECT_EQ(panel()->notice, "Only X11 windows are visible");
+    panel()->events.Label_Site_Click();
+    EXPECT_EQ(runner.opened(), Lines{std::string(windowlist::kSiteAddress)});
+    EXPECT_NE(panel()->site_caption.find(windowlist::kSiteAddress), std::string::npos);
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ namespace vorlix::platform::posix {
 namespace {
 
 Error sys_error(const std::string& what, int err) {
-    return Error{what + ": " + std::generic_category().message(err)};
+    return Error(what + ": " + std::generic_category().message(err), err);
 }
 
 std::string folder_of(const std::string& path) {

@@ -1,11 +1,14 @@
 // The Run key on a freedesktop desktop: the value "Kelto_Vorlix" under
 // HKCU\Software\Microsoft\Windows\CurrentVersion\Run is the autostart entry
 // <config home>/autostart/Kelto_Vorlix.desktop, whose Exec is the value's
-// data. Every other key and value answers "not found".
+// data. Every other key and value answers "not found"; a failing file
+// operation answers the Win32 code that matches the system's reason.
 #pragma once
 
 #include <string>
 
+#include "adapters/posix/posix_file_system.h"
+#include "base/result.h"
 #include "platform/registry.h"
 
 namespace vorlix::platform::xdg {
@@ -19,6 +22,8 @@ public:
     static std::string config_home_from_environment();
 
     const std::string& entry_path() const { return entry_path_; }
+    // The system's words for the last failure a call answered with a code.
+    const std::string& last_error() const { return last_error_; }
 
     long open_key(RegKey root, std::string_view subkey, std::uint32_t options,
                   std::uint32_t sam_desired, RegKey& key) override;
@@ -32,9 +37,13 @@ public:
 private:
     // Zero when `key` and `name` are the autostart value, else the code to answer.
     long check(RegKey key, std::string_view name) const;
+    long failed(const Error& error);
+
+    posix::PosixFileSystem files_;
 
     std::string autostart_dir_;
     std::string entry_path_;
+    std::string last_error_;
 };
 
 }  // namespace vorlix::platform::xdg
