@@ -24,7 +24,7 @@
 #include "bench_rig.h"
 #include "bench_util.h"
 #include "core/sorted_list.h"
-#include "test_client.h"
+#include "x_client.h"
 #include "x_server.h"
 
 using namespace vorlix;
@@ -209,7 +209,7 @@ int main(int argc, char** argv) {
     progress("idle for %d s", idle_seconds);
     {
         // 50 open windows the blacklist does not name, so nothing closes.
-        testing::TestClient client(display, /*managed=*/false);
+        testing::XClient client(display, /*managed=*/false);
         const auto others = make_titles(50, 4321);
         for (std::size_t i = 0; i < others.size(); ++i)
             client.map(client.create(others[i] + " - " + names[i % 3]));

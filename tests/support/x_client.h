@@ -1,0 +1,92 @@
+// The tests' one X client, on a connection of its own: it makes top-level
+// windows in every shape the adapters must read (any title property and
+// encoding, owned, hidden, iconic, malformed), honours or ignores the close
+// requests that reach them, and reads what a window manager did.
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace vorlix::testing {
+
+struct Frame {
+    int x, y, width, height;
+};
+
+class XClient {
+public:
+    // `managed`: a window manager runs, so map, iconify and raise return
+    // only once it has handled them. Throws when it cannot connect.
+    XClient(const std::string& display, bool managed);
+    ~XClient();
+    XClient(const XClient&) = delete;
+    XClient& operator=(const XClient&) = delete;
+
+    // An unmapped window; `title` goes to _NET_WM_NAME unless empty.
+    // `deletable`: WM_PROTOCOLS lists WM_DELETE_WINDOW.
+    xcb_window_t create(std::string_view title, bool deletable = true);
+    // Any property, named by atoms: bytes (format 8) or 32-bit items.
+    void set(xcb_window_t w, const char* property, const char* type, std::string_view bytes);
+    void set(xcb_window_t w, const char* property, const char* type,
+             const std::vector<std::uint32_t>& items);
+    void set_net_name(xcb_window_t w, std::string_view utf8) {
+        set(w, "_NET_WM_NAME", "UTF8_STRING", utf8);
+    }
+    void map(xcb_window_t w);
+    void iconify(xcb_window_t w);
+    void raise(xcb_window_t w);
+    void destroy(xcb_window_t w);
+
+    // Windows destroy themselves when asked to close, as most programs do.
+    bool honours_close = false;
+    // The windows whose WM_DELETE_WINDOW requests arrived, in order.
+    const std::vector<xcb_window_t>& close_requests();
+    bool wait_for_close_request(xcb_window_t w, std::chrono::milliseconds limit);
+    // Asks the window manager to close `w`, as a click on its close box does.
+    void click_close_box(xcb_window_t w);
+
+    // Plays the window manager without being one: a check window, the root
+    // properties of the given stacking list and supported atoms, and the
+    // substructure redirect that receives _NET_CLOSE_WINDOW.
+    void pose_as_window_manager(const std::vector<xcb_window_t>& stacking_bottom_up,
+                                const std::vector<std::string>& supported, bool check_names_itself);
+    // The _NET_CLOSE_WINDOW messages that reached the root while posing.
+    std::vector<xcb_client_message_event_t> root_close_messages(std::chrono::milliseconds limit);
+
+    // One round trip: the server has handled every request sent so far.
+    bool alive();
+    xcb_window_t root() const { return root_; }
+    xcb_atom_t atom(const char* name);
+    std::vector<std::uint32_t> items(xcb_window_t w, const char* property);
+    std::uint32_t wm_state(xcb_window_t w) {
+        const auto s = items(w, "WM_STATE");
+        return s.empty() ? 0 : s[0];
+    }
+    // The managed window with this _NET_WM_NAME, or 0.
+    xcb_window_t managed_window(std::string_view title);
+    // The window's outer rectangle on the screen, frame included.
+    Frame frame(xcb_window_t w);
+
+private:
+    void settle(const char* what, xcb_window_t w, bool (XClient::*done)(xcb_window_t));
+    bool is_managed(xcb_window_t w);
+    bool is_iconic(xcb_window_t w) { return wm_state(w) == 3; }
+    bool is_on_top(xcb_window_t w);
+    void pump();
+
+    xcb_connection_t* c_;
+    xcb_window_t root_ = 0;
+    bool managed_;
+    bool posing_ = false;
+    std::unordered_map<std::string, xcb_atom_t> atoms_;
+    std::vector<xcb_window_t> close_requests_;
+    std::vector<xcb_client_message_event_t> root_messages_;
+};
+
+}  // namespace vorlix::testing
