@@ -15,15 +15,28 @@ void WindowReader::destroyed(xcb_window_t id) {
     table_.erase(id);
 }
 
+WindowReader::Ask* WindowReader::asking(xcb_window_t id) {
+    for (Ask& a : asking_)
+        if (a.id == id && !a.gone) return &a;
+    return nullptr;
+}
+
 void WindowReader::property_changed(xcb_window_t id, xcb_atom_t atom) {
-    const WindowInfo* w = table_.find(id);
-    if (w == nullptr || w->override_redirect) return;
     const Prop p = prop_named(link_, atom);
-    if (p != kPropCount) refresh(id, p);
+    if (p == kPropCount) return;
+    if (const WindowInfo* w = table_.find(id)) {
+        if (!w->override_redirect) refresh(id, p);
+    } else if (Ask* a = asking(id)) {
+        a->changed.set(p);  // asked again once it is stored
+    }
 }
 
 void WindowReader::map_changed(xcb_window_t id, bool viewable) {
-    if (WindowInfo* w = table_.find(id)) w->viewable = viewable;
+    if (WindowInfo* w = table_.find(id)) {
+        w->viewable = viewable;
+    } else if (Ask* a = asking(id)) {
+        a->viewable = viewable;  // newer than the answer, or agreeing with it
+    }
 }
 
 void WindowReader::refresh(xcb_window_t id, Prop p) {
@@ -90,7 +103,12 @@ bool WindowReader::take_one(Ask& a, bool block) {
 }
 
 void WindowReader::settle(Ask& a, bool index) {
-    if (!a.gone) table_.store(a.id, std::move(a.w), index);
+    if (a.gone) return;
+    if (a.viewable) a.w.viewable = *a.viewable;
+    const bool kept = !a.w.override_redirect;
+    table_.store(a.id, std::move(a.w), index);
+    for (std::size_t p = 0; p < kPropCount; ++p)
+        if (kept && a.changed.test(p)) refresh(a.id, Prop(p));
 }
 
 void WindowReader::read_now(const std::vector<xcb_window_t>& ids) {

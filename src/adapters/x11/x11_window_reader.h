@@ -6,7 +6,9 @@
 #include <xcb/xcb.h>
 
 #include <array>
+#include <bitset>
 #include <deque>
+#include <optional>
 #include <unordered_set>
 #include <vector>
 
@@ -51,6 +53,10 @@ private:
         std::size_t read = 0;  // answers taken so far
         bool gone = false;
         WindowInfo w;
+        // What events said while the answers were on their way: the
+        // answers may predate it, and the window is not in the table yet.
+        std::bitset<kPropCount> changed;
+        std::optional<bool> viewable;
         bool complete() const { return read == kPropCount + 1; }
     };
     struct Refresh {
@@ -60,6 +66,7 @@ private:
     };
 
     Ask ask(xcb_window_t id);
+    Ask* asking(xcb_window_t id);
     bool take_one(Ask& a, bool block);
     void settle(Ask& a, bool index);
     void refresh(xcb_window_t id, Prop p);
