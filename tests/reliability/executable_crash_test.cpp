@@ -22,10 +22,10 @@
 #include <thread>
 #include <vector>
 
-#include "hostile_client.h"
 #include "kill_check.h"
 #include "temp_dir.h"
 #include "world.h"
+#include "x_client.h"
 #include "x_server.h"
 
 namespace vorlix::reliability {
@@ -56,13 +56,12 @@ TEST(ExecutableCrashSafety, BrowserNamesStayWholeWhenTheRealProgramIsKilled) {
     std::atomic<bool> stop{false};
     std::atomic<long> run{0};
     std::thread retitler([&] {
-        HostileClient client(server->display());
-        if (!client.ok()) return;
-        const auto w = client.create();
+        testing::XClient client(server->display(), false);
+        const auto w = client.create("");
+        client.map(w);
         for (long i = 0; !stop.load(); ++i) {
             client.set_net_name(
                 w, "Page - Mozilla r" + std::to_string(run.load()) + "n" + std::to_string(i));
-            client.sync();
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
     });
