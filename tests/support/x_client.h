@@ -1,23 +1,20 @@
 // The tests' one X client, on a connection of its own: it makes top-level
 // windows in every shape the adapters must read (any title property and
-// encoding, owned, hidden, iconic, malformed), honours or ignores the close
-// requests that reach them, and reads what a window manager did.
+// encoding, owned, hidden, iconic, malformed), and honours or ignores the
+// close requests that reach them.
 #pragma once
 
 #include <xcb/xcb.h>
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace vorlix::testing {
-
-struct Frame {
-    int x, y, width, height;
-};
 
 class XClient {
 public:
@@ -51,9 +48,9 @@ public:
     // Asks the window manager to close `w`, as a click on its close box does.
     void click_close_box(xcb_window_t w);
 
-    // Plays the window manager without being one: a check window, the root
-    // properties of the given stacking list and supported atoms, and the
-    // substructure redirect that receives _NET_CLOSE_WINDOW.
+    // Plays the window manager without being one: a check window (naming
+    // itself or not), the root's stacking list and supported atoms, and the
+    // redirect that receives _NET_CLOSE_WINDOW.
     void pose_as_window_manager(const std::vector<xcb_window_t>& stacking_bottom_up,
                                 const std::vector<std::string>& supported, bool check_names_itself);
     // The _NET_CLOSE_WINDOW messages that reached the root while posing.
@@ -63,28 +60,21 @@ public:
     bool alive();
     xcb_window_t root() const { return root_; }
     xcb_atom_t atom(const char* name);
+    // A property's 32-bit items, of any type.
     std::vector<std::uint32_t> items(xcb_window_t w, const char* property);
-    std::uint32_t wm_state(xcb_window_t w) {
-        const auto s = items(w, "WM_STATE");
-        return s.empty() ? 0 : s[0];
-    }
-    // The managed window with this _NET_WM_NAME, or 0.
-    xcb_window_t managed_window(std::string_view title);
-    // The window's outer rectangle on the screen, frame included.
-    Frame frame(xcb_window_t w);
+    // WM_STATE says `state` (1 shown, 3 iconic): a window manager manages it.
+    bool has_state(xcb_window_t w, std::uint32_t state);
 
 private:
-    void settle(const char* what, xcb_window_t w, bool (XClient::*done)(xcb_window_t));
-    bool is_managed(xcb_window_t w);
-    bool is_iconic(xcb_window_t w) { return wm_state(w) == 3; }
-    bool is_on_top(xcb_window_t w);
+    void wait_for_window_manager(const char* what, const std::function<bool()>& done);
+    void send_to_root(xcb_window_t w, const char* type, std::uint32_t d0, std::uint32_t d1);
     void pump();
 
     xcb_connection_t* c_;
     xcb_window_t root_ = 0;
     bool managed_;
     bool posing_ = false;
-    std::unordered_map<std::string, xcb_atom_t> atoms_;
+    std::map<std::string, xcb_atom_t, std::less<>> atoms_;
     std::vector<xcb_window_t> close_requests_;
     std::vector<xcb_client_message_event_t> root_messages_;
 };

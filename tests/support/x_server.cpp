@@ -87,7 +87,7 @@ Result<std::unique_ptr<XServer>> XServer::start(bool with_window_manager) {
         XClient probe(server->display_, false);
         const xcb_window_t w = probe.create("probe");
         probe.map(w);
-        return test::wait_until([&] { return probe.wm_state(w) != 0; },
+        return test::wait_until([&] { return probe.has_state(w, 1); },
                                 std::chrono::milliseconds(300));
     });
     if (!ready || waitpid(server->wm_, nullptr, WNOHANG) != 0)
