@@ -28,10 +28,6 @@ XClient::XClient(const std::string& display, bool managed)
 }
 
 XClient::~XClient() {
-    if (posing_)
-        for (const char* p :
-             {"_NET_SUPPORTING_WM_CHECK", "_NET_SUPPORTED", "_NET_CLIENT_LIST_STACKING"})
-            xcb_delete_property(c_, root_, atom(p));
     alive();
     xcb_disconnect(c_);
 }
@@ -141,7 +137,6 @@ void XClient::pump() {
     while (auto e = own(xcb_poll_for_event(c_))) {
         const auto* m = reinterpret_cast<const xcb_client_message_event_t*>(e.get());
         if ((e->response_type & 0x7F) != XCB_CLIENT_MESSAGE) continue;
-        if (m->type == atom("_NET_CLOSE_WINDOW")) root_messages_.push_back(*m);
         if (m->type != atom("WM_PROTOCOLS") || m->data.data32[0] != atom("WM_DELETE_WINDOW"))
             continue;
         close_requests_.push_back(m->window);
@@ -167,28 +162,6 @@ bool XClient::wait_for_close_request(xcb_window_t w, std::chrono::milliseconds l
 
 void XClient::click_close_box(xcb_window_t w) {
     send_to_root(w, "_NET_CLOSE_WINDOW", XCB_CURRENT_TIME, 2 /* from a pager */);
-}
-
-void XClient::pose_as_window_manager(const std::vector<xcb_window_t>& stacking_bottom_up,
-                                     const std::vector<std::string>& supported,
-                                     bool check_names_itself) {
-    posing_ = true;
-    const xcb_window_t check = create("", false);
-    set(check, "_NET_SUPPORTING_WM_CHECK", "WINDOW", {check_names_itself ? check : root_});
-    set(root_, "_NET_SUPPORTING_WM_CHECK", "WINDOW", {check});
-    std::vector<std::uint32_t> atoms;
-    for (const auto& s : supported) atoms.push_back(atom(s.c_str()));
-    set(root_, "_NET_SUPPORTED", "ATOM", atoms);
-    set(root_, "_NET_CLIENT_LIST_STACKING", "WINDOW", stacking_bottom_up);
-    const std::uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT;
-    xcb_change_window_attributes(c_, root_, XCB_CW_EVENT_MASK, &mask);
-    alive();
-}
-
-std::vector<xcb_client_message_event_t> XClient::root_close_messages(
-    std::chrono::milliseconds limit) {
-    (void)test::wait_until([&] { return (close_requests(), !root_messages_.empty()); }, limit);
-    return root_messages_;
 }
 
 }  // namespace vorlix::testing

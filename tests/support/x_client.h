@@ -48,14 +48,6 @@ public:
     // Asks the window manager to close `w`, as a click on its close box does.
     void click_close_box(xcb_window_t w);
 
-    // Plays the window manager without being one: a check window (naming
-    // itself or not), the root's stacking list and supported atoms, and the
-    // redirect that receives _NET_CLOSE_WINDOW.
-    void pose_as_window_manager(const std::vector<xcb_window_t>& stacking_bottom_up,
-                                const std::vector<std::string>& supported, bool check_names_itself);
-    // The _NET_CLOSE_WINDOW messages that reached the root while posing.
-    std::vector<xcb_client_message_event_t> root_close_messages(std::chrono::milliseconds limit);
-
     // One round trip: the server has handled every request sent so far.
     bool alive();
     xcb_window_t root() const { return root_; }
@@ -73,10 +65,8 @@ private:
     xcb_connection_t* c_;
     xcb_window_t root_ = 0;
     bool managed_;
-    bool posing_ = false;
     std::map<std::string, xcb_atom_t, std::less<>> atoms_;
     std::vector<xcb_window_t> close_requests_;
-    std::vector<xcb_client_message_event_t> root_messages_;
 };
 
 }  // namespace vorlix::testing

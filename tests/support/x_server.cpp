@@ -1,16 +1,12 @@
 #include "x_server.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <cstdlib>
-#include <cstring>
-#include <thread>
+#include <cstdio>
 
 #include "support.h"
 #include "x_client.h"
@@ -25,25 +21,15 @@ pid_t spawn(const char* const* argv, const std::string& display,
     if (pid != 0) return pid;
     prctl(PR_SET_PDEATHSIG, SIGTERM);
     const int null = ::open("/dev/null", O_RDWR);
-    for (int fd = 0; fd < 3; ++fd) dup2(null, fd);
-    for (int fd = 3; fd < 256; ++fd)
-        if (fd != keep_fd) close(fd);
+    for (int fd = 0; fd < 256; ++fd)
+        if (fd < 3)
+            dup2(null, fd);
+        else if (fd != keep_fd)
+            close(fd);
     if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
     for (const std::string& e : extra_env) putenv(const_cast<char*>(e.c_str()));
     execvp(argv[0], const_cast<char* const*>(argv));
     _exit(127);
-}
-
-// Xvfb writes the display number it chose, then a newline.
-Result<std::string> read_display(int fd) {
-    std::string number;
-    char ch = 0;
-    pollfd p{fd, POLLIN, 0};
-    while (poll(&p, 1, 10000) == 1 && read(fd, &ch, 1) == 1) {
-        if (ch == '\n') return ":" + number;
-        number.push_back(ch);
-    }
-    return Error{"Xvfb did not name its display"};
 }
 
 }  // namespace
@@ -66,29 +52,33 @@ void stop_child(pid_t pid) {
 Result<std::unique_ptr<XServer>> XServer::start(bool with_window_manager) {
     std::unique_ptr<XServer> server(new XServer);
     int fds[2];
-    if (pipe(fds) != 0) return Error{std::string("pipe: ") + std::strerror(errno)};
+    if (pipe(fds) != 0) return Error{"no pipe for Xvfb"};
     const std::string fd = std::to_string(fds[1]);
     const char* xvfb[] = {"Xvfb",         "-displayfd", fd.c_str(), "-screen",  "0",
                           "1280x1024x24", "-nolisten",  "tcp",      "-noreset", nullptr};
     server->xvfb_ = spawn(xvfb, "", {}, fds[1]);
     close(fds[1]);
-    auto display = read_display(fds[0]);
-    close(fds[0]);
-    if (!display) return display.error();
-    server->display_ = display.value();
+    // Xvfb writes the display number it chose once it takes clients.
+    FILE* from_xvfb = fdopen(fds[0], "r");
+    int number = -1;
+    const bool named = std::fscanf(from_xvfb, "%d", &number) == 1;
+    std::fclose(from_xvfb);
+    if (!named) return Error{"Xvfb did not start"};
+    server->display_ = ":" + std::to_string(number);
     if (!with_window_manager) return server;
 
     const char* openbox[] = {"openbox", "--sm-disable", nullptr};
     server->wm_ = spawn_with_display(openbox, server->display_);
     // openbox names its check window before it handles map requests, and
     // drops those that come in between: it is ready once a probe is managed.
+    XClient probe(server->display_, false);
     const bool ready = test::wait_until([&] {
-        if (waitpid(server->wm_, nullptr, WNOHANG) != 0) return true;
-        XClient probe(server->display_, false);
         const xcb_window_t w = probe.create("probe");
         probe.map(w);
-        return test::wait_until([&] { return probe.has_state(w, 1); },
-                                std::chrono::milliseconds(300));
+        const bool managed =
+            test::wait_until([&] { return probe.has_state(w, 1); }, std::chrono::milliseconds(300));
+        probe.destroy(w);
+        return managed || waitpid(server->wm_, nullptr, WNOHANG) != 0;
     });
     if (!ready || waitpid(server->wm_, nullptr, WNOHANG) != 0)
         return Error{"openbox did not start on " + server->display_};
