@@ -4,14 +4,8 @@
 // itself is proven over the fakes; this proves the wiring.
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QTest>
-#include <QTimer>
+#include <QtWidgets>
 #include <optional>
 
 #include "adapters/posix/posix_file_system.h"
@@ -19,6 +13,7 @@
 #include "adapters/x11/x11_window_system.h"
 #include "adapters/xdg/xdg_registry.h"
 #include "app/program.h"
+#include "fake_command_runner.h"
 #include "support.h"
 #include "x_client.h"
 
@@ -42,11 +37,6 @@ public:
 
 private:
     std::string folder_;
-};
-
-struct RecordingRunner : CommandRunner {
-    void open_url(std::string_view url) override { urls.emplace_back(url); }
-    std::vector<std::string> urls;
 };
 
 class ProgramOnQt : public ::testing::Test {
@@ -76,7 +66,7 @@ protected:
     FolderToolkit toolkit{folder.path().string()};
     std::unique_ptr<x11::X11WindowSystem> windows = x11::X11WindowSystem::open();
     xdg::XdgRegistry registry{folder.file("config")};
-    RecordingRunner runner;
+    test::FakeCommandRunner runner;
     posix::PosixFileSystem files;
     std::optional<app::Program> program;
     QWidget* main_form = nullptr;
@@ -94,22 +84,18 @@ TEST_F(ProgramOnQt, StartsWithThePairCentredOnTheScreen) {
     const bool framed = main != main_form->geometry();
     EXPECT_EQ(framed, std::getenv("VORLIX_X11_WM") == nullptr);
     click("Label_Site", panel_form);
-    EXPECT_EQ(runner.urls, std::vector<std::string>{"https://www.kelto.example/vorlix"});
+    EXPECT_EQ(runner.opened(), std::vector<std::string>{"https://www.kelto.example/vorlix"});
 }
 
 TEST_F(ProgramOnQt, EditsTheBlacklistThroughRealClicksKeysAndMessageBoxes) {
     start();
     QString said;
-    QTimer answer;  // the message box runs its own loop until it is answered
-    answer.callOnTimeout([&] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            answer.stop();
-            said = box->windowTitle() + ": " + box->text();
-            EXPECT_EQ(box->icon(), QMessageBox::Warning);
-            box->button(QMessageBox::Ok)->click();
-        }
+    QTimer::singleShot(0, [&] {  // runs in the message box's own loop
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        said = box->windowTitle() + ": " + box->text();
+        EXPECT_EQ(box->icon(), QMessageBox::Warning);
+        box->button(QMessageBox::Ok)->click();
     });
-    answer.start(20);
     click("Command_ADD");
     EXPECT_EQ(said, "Vorlix: Insert a title!");
 
@@ -132,22 +118,7 @@ TEST_F(ProgramOnQt, EditsTheBlacklistThroughRealClicksKeysAndMessageBoxes) {
     EXPECT_TRUE(control("Command_Timer")->isVisible());
 }
 
-TEST_F(ProgramOnQt, PanelButtonAndCloseBoxHideAndBringBackThePanel) {
-    start();
-    auto* button = control<QPushButton>("Command_Window");
-    click("Command_Window");
-    EXPECT_FALSE(panel_form->isVisible());
-    click("Command_Window");
-    EXPECT_TRUE(panel_form->isVisible());
-    testing::XClient(getenv("DISPLAY"), false).click_close_box(WId(panel_form->winId()));
-    ASSERT_TRUE(wait([&] { return button->text() == "<<  >>" && !top_level("Form_WindowList"); }));
-    click("Command_Window");
-    panel_form = top_level("Form_WindowList");
-    ASSERT_NE(panel_form, nullptr);
-    EXPECT_TRUE(wait([&] { return docked(); }));
-}
-
-TEST_F(ProgramOnQt, PanelListsBrowserWindowsAndAutostartBoxWritesTheEntry) {
+TEST_F(ProgramOnQt, PanelListsWindowsComesAndGoesAndWritesTheAutostartEntry) {
     testing::XClient other(getenv("DISPLAY"), true);
     other.map(other.create("Win a prize - Microsoft Internet Explorer"));
     start();
@@ -163,6 +134,18 @@ TEST_F(ProgramOnQt, PanelListsBrowserWindowsAndAutostartBoxWritesTheEntry) {
               std::string::npos);
     click("Check_Autostart", panel_form);
     EXPECT_FALSE(test::read_file(entry));
+
+    auto* button = control<QPushButton>("Command_Window");
+    click("Command_Window");
+    EXPECT_FALSE(panel_form->isVisible());
+    click("Command_Window");
+    EXPECT_TRUE(panel_form->isVisible());
+    other.click_close_box(WId(panel_form->winId()));
+    ASSERT_TRUE(wait([&] { return button->text() == "<<  >>" && !top_level("Form_WindowList"); }));
+    click("Command_Window");
+    panel_form = top_level("Form_WindowList");
+    ASSERT_NE(panel_form, nullptr);
+    EXPECT_TRUE(wait([&] { return docked(); }));
 }
 
 }  // namespace

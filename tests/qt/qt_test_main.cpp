@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <string>
 
-#include "support.h"
 #include "x_server.h"
 
 int main(int argc, char** argv) {
@@ -18,10 +17,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no X session: %s\n", session.error().message.c_str());
         return 1;
     }
-    vorlix::test::TempDir runtime;
     ::setenv("DISPLAY", session.value()->display().c_str(), 1);
     ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-    ::setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

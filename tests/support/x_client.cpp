@@ -33,12 +33,11 @@ XClient::~XClient() {
 }
 
 xcb_atom_t XClient::atom(const char* name) {
-    auto [it, added] = atoms_.try_emplace(name, XCB_ATOM_NONE);
-    auto r = added ? own(xcb_intern_atom_reply(
-                         c_, xcb_intern_atom(c_, 0, std::uint16_t(std::strlen(name)), name), 0))
-                   : own<xcb_intern_atom_reply_t>(nullptr);
-    if (r) it->second = r->atom;
-    return it->second;
+    xcb_atom_t& a = atoms_[name];
+    if (a != XCB_ATOM_NONE) return a;
+    const auto cookie = xcb_intern_atom(c_, 0, std::uint16_t(std::strlen(name)), name);
+    if (auto r = own(xcb_intern_atom_reply(c_, cookie, nullptr))) a = r->atom;
+    return a;
 }
 
 bool XClient::alive() {
@@ -64,16 +63,10 @@ xcb_window_t XClient::create(std::string_view title, bool deletable) {
     return w;
 }
 
-void XClient::set(xcb_window_t w, const char* property, const char* type, std::string_view bytes) {
-    xcb_change_property(c_, XCB_PROP_MODE_REPLACE, w, atom(property), atom(type), 8,
-                        std::uint32_t(bytes.size()), bytes.data());
-    alive();
-}
-
-void XClient::set(xcb_window_t w, const char* property, const char* type,
-                  const std::vector<std::uint32_t>& items) {
-    xcb_change_property(c_, XCB_PROP_MODE_REPLACE, w, atom(property), atom(type), 32,
-                        std::uint32_t(items.size()), items.data());
+void XClient::change(xcb_window_t w, const char* property, const char* type, std::uint8_t format,
+                     std::size_t count, const void* data) {
+    xcb_change_property(c_, XCB_PROP_MODE_REPLACE, w, atom(property), atom(type), format,
+                        std::uint32_t(count), data);
     alive();
 }
 
@@ -96,15 +89,6 @@ void XClient::map(xcb_window_t w) {
     });
 }
 
-void XClient::iconify(xcb_window_t w) {
-    if (!managed_) {  // do what a window manager would
-        xcb_unmap_window(c_, w);
-        set(w, "WM_STATE", "WM_STATE", {3, 0});
-    }
-    send_to_root(w, "WM_CHANGE_STATE", 3, 0);
-    wait_for_window_manager("iconify a window", [&] { return has_state(w, 3); });
-}
-
 void XClient::raise(xcb_window_t w) {
     const std::uint32_t above = XCB_STACK_MODE_ABOVE;
     xcb_configure_window(c_, w, XCB_CONFIG_WINDOW_STACK_MODE, &above);
@@ -116,20 +100,6 @@ void XClient::raise(xcb_window_t w) {
 
 void XClient::destroy(xcb_window_t w) {
     xcb_destroy_window(c_, w);
-    alive();
-}
-
-void XClient::send_to_root(xcb_window_t w, const char* type, std::uint32_t d0, std::uint32_t d1) {
-    xcb_client_message_event_t ev{};
-    ev.response_type = XCB_CLIENT_MESSAGE;
-    ev.format = 32;
-    ev.window = w;
-    ev.type = atom(type);
-    ev.data.data32[0] = d0;
-    ev.data.data32[1] = d1;
-    xcb_send_event(c_, 0, root_,
-                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char*>(&ev));
     alive();
 }
 
@@ -152,16 +122,20 @@ const std::vector<xcb_window_t>& XClient::close_requests() {
 }
 
 bool XClient::wait_for_close_request(xcb_window_t w, std::chrono::milliseconds limit) {
-    return test::wait_until(
-        [&] {
-            const auto& got = close_requests();
-            return std::count(got.begin(), got.end(), w) > 0;
-        },
-        limit);
+    return test::wait_until([&] { return std::ranges::count(close_requests(), w) > 0; }, limit);
 }
 
 void XClient::click_close_box(xcb_window_t w) {
-    send_to_root(w, "_NET_CLOSE_WINDOW", XCB_CURRENT_TIME, 2 /* from a pager */);
+    xcb_client_message_event_t ev{};
+    ev.response_type = XCB_CLIENT_MESSAGE;
+    ev.format = 32;
+    ev.window = w;
+    ev.type = atom("_NET_CLOSE_WINDOW");
+    ev.data.data32[1] = 2;  // from a pager: honoured whatever the focus
+    xcb_send_event(c_, 0, root_,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&ev));
+    alive();
 }
 
 }  // namespace vorlix::testing

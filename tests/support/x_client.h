@@ -1,6 +1,6 @@
 // The tests' one X client, on a connection of its own: it makes top-level
 // windows in every shape the adapters must read (any title property and
-// encoding, owned, hidden, iconic, malformed), and honours or ignores the
+// encoding, owned, hidden, iconic by its WM_STATE, malformed), and honours or ignores the
 // close requests that reach them.
 #pragma once
 
@@ -18,7 +18,7 @@ namespace vorlix::testing {
 
 class XClient {
 public:
-    // `managed`: a window manager runs, so map, iconify and raise return
+    // `managed`: a window manager runs, so map and raise return
     // only once it has handled them. Throws when it cannot connect.
     XClient(const std::string& display, bool managed);
     ~XClient();
@@ -29,14 +29,17 @@ public:
     // `deletable`: WM_PROTOCOLS lists WM_DELETE_WINDOW.
     xcb_window_t create(std::string_view title, bool deletable = true);
     // Any property, named by atoms: bytes (format 8) or 32-bit items.
-    void set(xcb_window_t w, const char* property, const char* type, std::string_view bytes);
+    void set(xcb_window_t w, const char* property, const char* type, std::string_view bytes) {
+        change(w, property, type, 8, bytes.size(), bytes.data());
+    }
     void set(xcb_window_t w, const char* property, const char* type,
-             const std::vector<std::uint32_t>& items);
+             const std::vector<std::uint32_t>& items) {
+        change(w, property, type, 32, items.size(), items.data());
+    }
     void set_net_name(xcb_window_t w, std::string_view utf8) {
         set(w, "_NET_WM_NAME", "UTF8_STRING", utf8);
     }
     void map(xcb_window_t w);
-    void iconify(xcb_window_t w);
     void raise(xcb_window_t w);
     void destroy(xcb_window_t w);
 
@@ -58,8 +61,9 @@ public:
     bool has_state(xcb_window_t w, std::uint32_t state);
 
 private:
+    void change(xcb_window_t w, const char* property, const char* type, std::uint8_t format,
+                std::size_t count, const void* data);
     void wait_for_window_manager(const char* what, const std::function<bool()>& done);
-    void send_to_root(xcb_window_t w, const char* type, std::uint32_t d0, std::uint32_t d1);
     void pump();
 
     xcb_connection_t* c_;

@@ -12,31 +12,20 @@
 #include "x_client.h"
 
 namespace vorlix::testing {
-namespace {
 
-// `keep_fd` stays open in the child, which dies with this process.
-pid_t spawn(const char* const* argv, const std::string& display,
-            const std::vector<std::string>& extra_env, int keep_fd) {
+// Other descriptors are inherited, such as the pipe on which Xvfb names
+// its display.
+pid_t spawn_with_display(const char* const* argv, const std::string& display,
+                         const std::vector<std::string>& extra_env) {
     const pid_t pid = fork();
     if (pid != 0) return pid;
     prctl(PR_SET_PDEATHSIG, SIGTERM);
     const int null = ::open("/dev/null", O_RDWR);
-    for (int fd = 0; fd < 256; ++fd)
-        if (fd < 3)
-            dup2(null, fd);
-        else if (fd != keep_fd)
-            close(fd);
+    for (int fd = 0; fd < 3; ++fd) dup2(null, fd);
     if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
     for (const std::string& e : extra_env) putenv(const_cast<char*>(e.c_str()));
     execvp(argv[0], const_cast<char* const*>(argv));
     _exit(127);
-}
-
-}  // namespace
-
-pid_t spawn_with_display(const char* const* argv, const std::string& display,
-                         const std::vector<std::string>& extra_env) {
-    return spawn(argv, display, extra_env, -1);
 }
 
 void stop_child(pid_t pid) {
@@ -56,7 +45,7 @@ Result<std::unique_ptr<XServer>> XServer::start(bool with_window_manager) {
     const std::string fd = std::to_string(fds[1]);
     const char* xvfb[] = {"Xvfb",         "-displayfd", fd.c_str(), "-screen",  "0",
                           "1280x1024x24", "-nolisten",  "tcp",      "-noreset", nullptr};
-    server->xvfb_ = spawn(xvfb, "", {}, fds[1]);
+    server->xvfb_ = spawn_with_display(xvfb, "");
     close(fds[1]);
     // Xvfb writes the display number it chose once it takes clients.
     FILE* from_xvfb = fdopen(fds[0], "r");

@@ -20,12 +20,9 @@ namespace vorlix::platform::x11 {
 namespace {
 
 using namespace std::chrono_literals;
+using test::wait_until;
 using testing::XClient;
 using testing::XServer;
-
-bool eventually(const std::function<bool()>& done) {
-    return test::wait_until(done, 3s);
-}
 
 class X11Test : public ::testing::Test {
 protected:
@@ -35,7 +32,6 @@ protected:
         ASSERT_TRUE(started.ok()) << started.error().message;
         server_ = std::move(started.value());
     }
-    static void TearDownTestSuite() { server_.reset(); }
     void SetUp() override {
         ASSERT_TRUE(server_);
         client_ = std::make_unique<XClient>(server_->display(), managed());
@@ -71,9 +67,6 @@ struct Shape {
     std::string wm;
     std::string title;  // "cut": a prefix of `net`
 };
-void PrintTo(const Shape& s, std::ostream* os) {
-    *os << s.name;
-}
 const std::string kHuge(70000, 'h');
 
 class TitleShapes : public X11Test, public ::testing::WithParamInterface<Shape> {};
@@ -106,8 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
         Shape{"CutAtNul", nullptr, "", "STRING", std::string("Before\0after", 12), "Before"},
         Shape{"InvalidUtf8Kept", kUtf8, "\xFF\xFE \xC3\x28", nullptr, "", "\xFF\xFE \xC3\x28"},
         Shape{"NetOfWrongType", "STRING", "Wrong", "STRING", "Fallback", "Fallback"},
-        Shape{"Untitled", nullptr, "", nullptr, "", ""},
-        Shape{"EmptyBoth", kUtf8, "", "STRING", "", ""},
+        Shape{"Untitled", kUtf8, "", "STRING", "", ""},
         Shape{"Huge", kUtf8, kHuge, nullptr, "", "cut"}),
     [](const auto& row) { return std::string(row.param.name); });
 
@@ -135,20 +127,18 @@ TEST_F(X11Test, OwnersAndProtocolsOfAnyShape) {
 }
 
 TEST_F(X11Test, HiddenAndIconicWindowsAreFoundAndEventsKeepThemCurrent) {
-    const xcb_window_t hidden = client_->create("Never shown");
-    const xcb_window_t iconic = shown("Minimised");
-    client_->iconify(iconic);
+    const xcb_window_t hidden = client_->create("Never shown"), iconic = client_->create("Min");
+    const xcb_window_t shown_one = shown("Shown");
     // A window manager lists only what it manages; the bare tree has all.
-    using Ids = std::vector<WindowId>;
-    EXPECT_EQ(walk_of({hidden, iconic}), (managed() ? Ids{iconic} : Ids{iconic, hidden}));
+    EXPECT_EQ(walk_of({hidden, shown_one}).size(), managed() ? 1u : 2u);
     EXPECT_FALSE(ws_->is_visible(hidden));
-    EXPECT_TRUE(ws_->is_visible(iconic));
     EXPECT_EQ(ws_->find_by_title("never SHOWN"), hidden);
+    client_->set(iconic, "WM_STATE", "WM_STATE", {3, 0});  // as a window manager iconifies
     client_->map(hidden);
-    EXPECT_TRUE(eventually([&] { return ws_->is_visible(hidden); }));
-    client_->destroy(iconic);
-    EXPECT_TRUE(eventually([&] { return ws_->find_by_title("Minimised") == 0; }));
-    EXPECT_FALSE(ws_->is_visible(iconic));
+    EXPECT_TRUE(wait_until([&] { return ws_->is_visible(hidden) && ws_->is_visible(iconic); }));
+    client_->destroy(shown_one);
+    EXPECT_TRUE(wait_until([&] { return ws_->find_by_title("Shown") == 0; }));
+    EXPECT_FALSE(ws_->is_visible(shown_one));
 }
 
 TEST_F(X11Test, StackingOrderFollowsARaiseAndTheTopmostMatchWins) {
@@ -170,11 +160,11 @@ TEST_F(X11Test, LookUpsMakeNoRoundTripAndSeeEveryChange) {
     }
     client_->set(w, "WM_NAME", "STRING", "Plain");  // _NET_WM_NAME still wins
     client_->set_net_name(w, "New - Browser");
-    EXPECT_TRUE(eventually([&] { return ws_->find_by_title("NEW - BROWSER") == w; }));
+    EXPECT_TRUE(wait_until([&] { return ws_->find_by_title("NEW - BROWSER") == w; }));
     EXPECT_EQ(ws_->find_by_title("Old - Browser"), 0u);
     client_->set_net_name(w, "");
-    EXPECT_TRUE(eventually([&] { return ws_->find_by_title("plain") == w; }));
-    EXPECT_TRUE(eventually([&] { return ws_->find_by_title("new 99") != 0; }));
+    EXPECT_TRUE(wait_until([&] { return ws_->find_by_title("plain") == w; }));
+    EXPECT_TRUE(wait_until([&] { return ws_->find_by_title("new 99") != 0; }));
     EXPECT_EQ(ws_->replies_waited(), before);
 }
 
@@ -188,38 +178,23 @@ TEST_F(X11Test, ChangesMadeWhileTheWindowIsFirstReadAreKept) {
         return poll(&p, 1, 0) == 1;
     };
     const xcb_window_t w = client_->create("", /*deletable=*/false);
-    ASSERT_TRUE(eventually(readable));  // its creation
+    ASSERT_TRUE(wait_until(readable));  // its creation
     ws_->process_events();
     EXPECT_EQ(ws_->find_by_title("Win a prize - Browser"), 0u);  // asks about it
-    ASSERT_TRUE(eventually(readable));                           // the answers
+    ASSERT_TRUE(wait_until(readable));                           // the answers
     std::this_thread::sleep_for(50ms);
     client_->set_net_name(w, "Win a prize - Browser");
     client_->set(w, "WM_PROTOCOLS", "ATOM", {client_->atom("WM_DELETE_WINDOW")});
     client_->set(w, "WM_TRANSIENT_FOR", "WINDOW", {parent});
     client_->map(w);
-    EXPECT_TRUE(eventually([&] { return ws_->find_by_title("win a prize - browser") == w; }));
-    EXPECT_TRUE(eventually([&] { return ws_->is_visible(w) && ws_->owner(w) == parent; }));
+    EXPECT_TRUE(wait_until([&] { return ws_->find_by_title("win a prize - browser") == w; }));
+    EXPECT_TRUE(wait_until([&] { return ws_->is_visible(w) && ws_->owner(w) == parent; }));
     client_->honours_close = true;
     ws_->post_close(w);
     EXPECT_TRUE(client_->wait_for_close_request(w, 3s));
-    EXPECT_TRUE(eventually([&] { return ws_->find_by_title("Win a prize - Browser") == 0; }));
+    EXPECT_TRUE(wait_until([&] { return ws_->find_by_title("Win a prize - Browser") == 0; }));
     ws_->process_events();  // reads everything: the socket is quiet again
     EXPECT_FALSE(readable());
-}
-
-TEST_F(X11Test, WindowsDestroyedDuringTheWalkArePassedOver) {
-    const xcb_window_t bottom = shown("Bottom"), middle = shown("Middle"), top = shown("Top");
-    WindowId w = ws_->first_top_level(0);
-    while (w != 0 && w != top) w = ws_->next_top_level(w);
-    client_->destroy(middle);
-    ASSERT_TRUE(eventually([&] { return ws_->title(middle).empty(); }));
-    std::vector<WindowId> rest;
-    for (w = ws_->next_top_level(top); w != 0; w = ws_->next_top_level(w)) rest.push_back(w);
-    EXPECT_EQ(std::count(rest.begin(), rest.end(), middle), 0);
-    EXPECT_EQ(std::count(rest.begin(), rest.end(), bottom), 1);
-    client_->destroy(top);
-    ASSERT_TRUE(eventually([&] { return ws_->title(top).empty(); }));
-    EXPECT_EQ(ws_->next_top_level(top), 0u);
 }
 
 TEST(X11WithoutServer, NothingIsListedAndTheNoticeSaysWhy) {
@@ -227,7 +202,6 @@ TEST(X11WithoutServer, NothingIsListedAndTheNoticeSaysWhy) {
     EXPECT_EQ(ws->notice(),
               "Cannot open the X display \":4999\" (no server answers): Vorlix cannot see any "
               "windows");
-    EXPECT_EQ(ws->first_top_level(0), 0u);
     EXPECT_EQ(ws->find_by_title("Anything"), 0u);
 }
 
@@ -240,7 +214,7 @@ TEST_F(X11Test, ALostServerEndsEverythingQuietly) {
     client.map(w);
     ASSERT_EQ(ws->first_top_level(0), w);
     other.value()->kill();
-    EXPECT_TRUE(eventually([&] { return ws->title(w).empty(); }));
+    EXPECT_TRUE(wait_until([&] { return ws->title(w).empty(); }));
     EXPECT_EQ(ws->next_top_level(w), 0u);
     EXPECT_EQ(ws->first_top_level(0), 0u);
     EXPECT_EQ(ws->event_fd(), -1);
