@@ -115,17 +115,12 @@ private:
 };
 
 pid_t launch(const Install& install, const std::string& display) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::setenv("DISPLAY", display.c_str(), 1);
-        ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-        ::setenv("XDG_CONFIG_HOME", (install.dir() / "config").c_str(), 1);
-        ::setenv("XDG_RUNTIME_DIR", (install.dir() / "runtime").c_str(), 1);
-        const std::string exe = (install.dir() / "Vorlix").string();
-        ::execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    return pid;
+    const std::string exe = (install.dir() / "Vorlix").string();
+    const char* argv[] = {exe.c_str(), nullptr};
+    return testing::spawn_with_display(
+        argv, display,
+        {"QT_QPA_PLATFORM=xcb", "XDG_CONFIG_HOME=" + (install.dir() / "config").string(),
+         "XDG_RUNTIME_DIR=" + (install.dir() / "runtime").string()});
 }
 
 void stop(pid_t pid) {

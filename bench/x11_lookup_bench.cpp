@@ -9,10 +9,10 @@
 #include <memory>
 #include <string>
 
+#include "adapters/x11/x11_window_system.h"
 #include "bench_util.h"
 #include "core/scanner.h"
 #include "core/sorted_list.h"
-#include "adapters/x11/x11_window_system.h"
 #include "x_client.h"
 #include "x_server.h"
 
