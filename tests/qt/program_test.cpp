@@ -30,18 +30,16 @@ QWidget* top_level(const char* name) {
     return nullptr;
 }
 
-class FolderToolkit : public QtToolkit {
-public:
-    explicit FolderToolkit(std::string folder) : folder_(std::move(folder)) {}
-    AppInfo app_info() const override { return {folder_, "Vorlix", '/', ""}; }
-
-private:
-    std::string folder_;
+// The application folder moved to the scratch folder.
+struct FolderToolkit : QtToolkit {
+    AppInfo app_info() const override { return {folder, "Vorlix", '/', ""}; }
+    std::string folder;
 };
 
 class ProgramOnQt : public ::testing::Test {
 protected:
     void start() {
+        toolkit.folder = folder.path().string();
         program.emplace(Services{toolkit, *windows, registry, runner, files});
         program->start();
         main_form = top_level("Form_Main");
@@ -63,7 +61,7 @@ protected:
     }
 
     test::TempDir folder;
-    FolderToolkit toolkit{folder.path().string()};
+    FolderToolkit toolkit;
     std::unique_ptr<x11::X11WindowSystem> windows = x11::X11WindowSystem::open();
     xdg::XdgRegistry registry{folder.file("config")};
     test::FakeCommandRunner runner;
@@ -146,6 +144,26 @@ TEST_F(ProgramOnQt, PanelListsWindowsComesAndGoesAndWritesTheAutostartEntry) {
     panel_form = top_level("Form_WindowList");
     ASSERT_NE(panel_form, nullptr);
     EXPECT_TRUE(wait([&] { return docked(); }));
+}
+
+// Ticks come from the event loop alone, as the behaviour's re-entrancy
+// rules need, and a timer may end itself in its own tick.
+TEST(QtTimers, TickOnlyInTheEventLoopNeverAtIntervalZeroAndMayEndThemselves) {
+    QtToolkit toolkit;
+    int ticks = 0;
+    std::unique_ptr<Timer> timer = toolkit.create_timer([&] {
+        ++ticks;
+        timer.reset();
+    });
+    timer->set_enabled(true);
+    QTest::qWait(50);
+    EXPECT_EQ(ticks, 0) << "an interval of 0 ticked";
+    timer->set_interval(1);
+    QThread::msleep(20);
+    EXPECT_EQ(ticks, 0) << "a tick outside the event loop";
+    toolkit.do_events();
+    EXPECT_EQ(ticks, 1);
+    QTest::qWait(50);  // the timer's deferred delete, after it ended itself
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <cstdio>
-#include <string>
 
 #include "x_server.h"
 

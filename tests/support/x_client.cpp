@@ -89,15 +89,6 @@ void XClient::map(xcb_window_t w) {
     });
 }
 
-void XClient::raise(xcb_window_t w) {
-    const std::uint32_t above = XCB_STACK_MODE_ABOVE;
-    xcb_configure_window(c_, w, XCB_CONFIG_WINDOW_STACK_MODE, &above);
-    wait_for_window_manager("raise a window", [&] {
-        const auto stacking = items(root_, "_NET_CLIENT_LIST_STACKING");
-        return !stacking.empty() && stacking.back() == w;
-    });
-}
-
 void XClient::destroy(xcb_window_t w) {
     xcb_destroy_window(c_, w);
     alive();

@@ -18,8 +18,8 @@ namespace vorlix::testing {
 
 class XClient {
 public:
-    // `managed`: a window manager runs, so map and raise return
-    // only once it has handled them. Throws when it cannot connect.
+    // `managed`: a window manager runs, so map returns only once it has
+    // managed the window. Throws when it cannot connect.
     XClient(const std::string& display, bool managed);
     ~XClient();
     XClient(const XClient&) = delete;
@@ -40,7 +40,6 @@ public:
         set(w, "_NET_WM_NAME", "UTF8_STRING", utf8);
     }
     void map(xcb_window_t w);
-    void raise(xcb_window_t w);
     void destroy(xcb_window_t w);
 
     // Windows destroy themselves when asked to close, as most programs do.
