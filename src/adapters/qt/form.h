@@ -9,7 +9,6 @@
 #include <QIcon>
 #include <QWidget>
 #include <functional>
-#include <optional>
 #include <string_view>
 
 #include "adapters/qt/controls.h"
@@ -82,12 +81,14 @@ protected:
 
 private:
     QMargins expected_frame() {
-        if (!expected_frame_) expected_frame_ = frame_to_come(*this);
-        return *expected_frame_;
+        if (!frame_asked_) expected_frame_ = frame_to_come(*this);
+        frame_asked_ = true;
+        return expected_frame_;
     }
 
     int busy_ = 0;
-    std::optional<QMargins> expected_frame_;
+    bool frame_asked_ = false;
+    QMargins expected_frame_;
 };
 
 template <class FormWidget, class View>
