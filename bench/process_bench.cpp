@@ -24,7 +24,7 @@
 #include "bench_rig.h"
 #include "bench_util.h"
 #include "core/sorted_list.h"
-#include "test_client.h"
+#include "x_client.h"
 #include "x_server.h"
 
 using namespace vorlix;
@@ -115,17 +115,12 @@ private:
 };
 
 pid_t launch(const Install& install, const std::string& display) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::setenv("DISPLAY", display.c_str(), 1);
-        ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-        ::setenv("XDG_CONFIG_HOME", (install.dir() / "config").c_str(), 1);
-        ::setenv("XDG_RUNTIME_DIR", (install.dir() / "runtime").c_str(), 1);
-        const std::string exe = (install.dir() / "Vorlix").string();
-        ::execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    return pid;
+    const std::string exe = (install.dir() / "Vorlix").string();
+    const char* argv[] = {exe.c_str(), nullptr};
+    return testing::spawn_with_display(
+        argv, display,
+        {"QT_QPA_PLATFORM=xcb", "XDG_CONFIG_HOME=" + (install.dir() / "config").string(),
+         "XDG_RUNTIME_DIR=" + (install.dir() / "runtime").string()});
 }
 
 void stop(pid_t pid) {
@@ -209,7 +204,7 @@ int main(int argc, char** argv) {
     progress("idle for %d s", idle_seconds);
     {
         // 50 open windows the blacklist does not name, so nothing closes.
-        testing::TestClient client(display, /*managed=*/false);
+        testing::XClient client(display, /*managed=*/false);
         const auto others = make_titles(50, 4321);
         for (std::size_t i = 0; i < others.size(); ++i)
             client.map(client.create(others[i] + " - " + names[i % 3]));

@@ -20,7 +20,7 @@
 #include "fake_file_system.h"
 #include "adapters/x11/x11_window_system.h"
 #include "query_window_system.h"
-#include "test_client.h"
+#include "x_client.h"
 #include "tick_timer.h"
 #include "toolkit_host.h"
 #include "x_server.h"
@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
                                                  std::to_string(yield_every_us) + " us"
                                            : std::string());
 
-    testing::TestClient client(display, /*managed=*/false);
+    testing::XClient client(display, /*managed=*/false);
     auto x11 = platform::x11::X11WindowSystem::open(display.c_str());
     QueryWindowSystem query(*x11, display);
 

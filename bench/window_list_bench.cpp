@@ -20,7 +20,7 @@
 #include "core/sorted_list.h"
 #include "fake_file_system.h"
 #include "support/support.h"
-#include "test_client.h"
+#include "x_client.h"
 #include "toolkit_host.h"
 #include "x_server.h"
 
@@ -31,7 +31,7 @@ namespace {
 
 constexpr const char* kFolder = "/bench";
 
-void window_list(ToolkitHost& host, testing::TestClient& client,
+void window_list(ToolkitHost& host, testing::XClient& client,
                  platform::x11::X11WindowSystem& x11) {
     std::vector<xcb_window_t> made;
     const auto titles = make_titles(1000, 99);
@@ -207,7 +207,7 @@ int main(int argc, char** argv) {
     if (!x.server) return 1;
     const std::string& display = x.display;
     auto& host = x.host;
-    testing::TestClient client(display, /*managed=*/false);
+    testing::XClient client(display, /*managed=*/false);
     auto x11 = platform::x11::X11WindowSystem::open(display.c_str());
     // "--only save" skips the window list (for profiling the save alone).
     bool only_save = false;

@@ -13,6 +13,7 @@
 
 #include "adapters/qt/controls.h"
 #include "adapters/qt/units.h"
+#include "adapters/qt/x11_hints.h"
 
 namespace vorlix::platform::qt {
 
@@ -31,6 +32,12 @@ public:
     }
 
     void detach() { events_ = nullptr; }
+
+    // Frame included, even before the window manager has put the frame on.
+    QSize outer_size() {
+        const QRect outer = frameGeometry();
+        return outer != geometry() ? outer.size() : outer.marginsAdded(expected_frame()).size();
+    }
     bool busy() const { return busy_ > 0; }
     const Units& units() const { return units_; }
 
@@ -45,6 +52,12 @@ protected:
     bool event(QEvent* e) override {
         // The deferred delete destroys this widget: nothing may follow it.
         if (e->type() == QEvent::DeferredDelete) return QWidget::event(e);
+        if (e->type() == QEvent::Show && frameGeometry() == geometry()) {
+            // Qt places a window it has not seen framed by its client area:
+            // the frame is to stand where the window was placed.
+            const QMargins frame = expected_frame();
+            move(pos() + QPoint(frame.left(), frame.top()));
+        }
         ++busy_;
         const bool handled = QWidget::event(e);
         --busy_;
@@ -67,7 +80,15 @@ protected:
     Units units_;
 
 private:
+    QMargins expected_frame() {
+        if (!frame_asked_) expected_frame_ = frame_to_come(*this);
+        frame_asked_ = true;
+        return expected_frame_;
+    }
+
     int busy_ = 0;
+    bool frame_asked_ = false;
+    QMargins expected_frame_;
 };
 
 template <class FormWidget, class View>
@@ -86,11 +107,12 @@ public:
     FormView(const FormView&) = delete;
     FormView& operator=(const FormView&) = delete;
 
-    // Cached by Qt from the window manager's notifications: no X round trip.
+    // Cached by Qt from the window manager's notifications: no X round trip
+    // once the window manager has answered for the frame.
     float left() const override { return u().x_twips(form_->frameGeometry().x()); }
     float top() const override { return u().y_twips(form_->frameGeometry().y()); }
-    float width() const override { return u().x_twips(form_->frameGeometry().width()); }
-    float height() const override { return u().y_twips(form_->frameGeometry().height()); }
+    float width() const override { return u().x_twips(form_->outer_size().width()); }
+    float height() const override { return u().y_twips(form_->outer_size().height()); }
 
 protected:
     const Units& u() const { return form_->units(); }

@@ -3,10 +3,14 @@
 #include <xcb/xcb.h>
 
 #include <QGuiApplication>
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <thread>
+#include <vector>
 
 namespace vorlix::platform::qt {
 namespace {
@@ -19,7 +23,51 @@ xcb_atom_t intern(xcb_connection_t* c, const char* name) {
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
+std::vector<std::uint32_t> property_longs(xcb_connection_t* c, xcb_window_t w, xcb_atom_t property,
+                                          xcb_atom_t type, std::uint32_t longs) {
+    const std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
+        xcb_get_property_reply(c, xcb_get_property(c, 0, w, property, type, 0, longs), nullptr),
+        &std::free);
+    if (!reply || reply->format != 32 || reply->type != type) return {};
+    const auto* data = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
+    return {data, data + xcb_get_property_value_length(reply.get()) / 4};
+}
+
+// A window manager answers within milliseconds; one that offers the
+// request but never answers delays start-up by no more than this.
+constexpr std::chrono::milliseconds kFrameWait{500};
+
 }  // namespace
+
+QMargins frame_to_come(QWidget& window) {
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 == nullptr || x11->connection() == nullptr) return {};
+    xcb_connection_t* c = x11->connection();
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    const xcb_atom_t request = intern(c, "_NET_REQUEST_FRAME_EXTENTS");
+    const auto supported =
+        property_longs(c, root, intern(c, "_NET_SUPPORTED"), XCB_ATOM_ATOM, 4096);
+    if (std::find(supported.begin(), supported.end(), request) == supported.end()) return {};
+
+    const auto id = static_cast<xcb_window_t>(window.winId());
+    xcb_client_message_event_t ev{};
+    ev.response_type = XCB_CLIENT_MESSAGE;
+    ev.format = 32;
+    ev.window = id;
+    ev.type = request;
+    xcb_send_event(c, 0, root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&ev));
+    xcb_flush(c);
+    const xcb_atom_t extents = intern(c, "_NET_FRAME_EXTENTS");
+    const auto until = std::chrono::steady_clock::now() + kFrameWait;
+    do {
+        const auto e = property_longs(c, id, extents, XCB_ATOM_CARDINAL, 4);  // l, r, t, b
+        if (e.size() == 4) return QMargins(int(e[0]), int(e[2]), int(e[1]), int(e[3]));
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    } while (std::chrono::steady_clock::now() < until);
+    return {};
+}
 
 void keep_off_taskbar(QWidget& window) {
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();

@@ -15,7 +15,7 @@ namespace vorlix::testing {
 class XServer {
 public:
     [[nodiscard]] static Result<std::unique_ptr<XServer>> start(bool with_window_manager);
-    ~XServer();
+    ~XServer() { kill(); }
     XServer(const XServer&) = delete;
     XServer& operator=(const XServer&) = delete;
 
@@ -32,9 +32,9 @@ private:
     std::string display_;
 };
 
-// Starts `argv[0]` (looked up on PATH) with `display` as DISPLAY and the
-// "NAME=value" entries of `extra_env` over this process's environment; its
-// output goes nowhere. -1 on failure.
+// Starts `argv[0]` (looked up on PATH) with `display` as DISPLAY (unless
+// empty) and the "NAME=value" entries of `extra_env` set; its output goes
+// nowhere and it dies with this process.
 pid_t spawn_with_display(const char* const* argv, const std::string& display,
                          const std::vector<std::string>& extra_env = {});
 // Stops a child we started (SIGTERM, then SIGKILL after 3 s) and reaps it.

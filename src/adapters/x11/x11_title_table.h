@@ -1,0 +1,45 @@
+// Every top-level window the adapter knows, and an index from title key to
+// the windows carrying it, topmost first: a look-up by title is one hash
+// look-up.
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <cstddef>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "adapters/x11/x11_properties.h"
+
+namespace vorlix::platform::x11 {
+
+class TitleTable {
+public:
+    [[nodiscard]] WindowInfo* find(xcb_window_t id);
+    [[nodiscard]] bool contains(xcb_window_t id) const { return windows_.contains(id); }
+
+    // Stores a window just read, below every window ranked so far; into
+    // the index unless a walk rebuilds the index next.
+    void store(xcb_window_t id, WindowInfo w, bool index);
+    // Re-keys the window after one of its two title sources changed.
+    void retitle(xcb_window_t id, WindowInfo& w);
+    void erase(xcb_window_t id);
+    void keep_only(const std::unordered_set<xcb_window_t>& ids);
+    // Ranks the windows in this order, topmost first, and rebuilds the index.
+    void restack(const std::vector<xcb_window_t>& topmost_first);
+
+    // The topmost window whose title has this key (text::title_key), or 0.
+    [[nodiscard]] xcb_window_t find_key(const std::string& key) const;
+
+private:
+    void index_insert(xcb_window_t id, const WindowInfo& w);
+    void index_erase(xcb_window_t id, const WindowInfo& w);
+
+    std::unordered_map<xcb_window_t, WindowInfo> windows_;
+    std::unordered_map<std::string, std::vector<xcb_window_t>> by_key_;  // each by rank
+    std::size_t next_rank_ = 0;
+};
+
+}  // namespace vorlix::platform::x11

@@ -1,0 +1,132 @@
+#include "x_client.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+
+#include "support.h"
+
+namespace vorlix::testing {
+namespace {
+
+template <class T>
+std::unique_ptr<T, decltype(&std::free)> own(T* reply) {
+    return {reply, &std::free};
+}
+
+}  // namespace
+
+XClient::XClient(const std::string& display, bool managed)
+    : c_(xcb_connect(display.c_str(), nullptr)), managed_(managed) {
+    if (xcb_connection_has_error(c_) != 0) {
+        xcb_disconnect(c_);
+        throw std::runtime_error("cannot connect to " + display);
+    }
+    root_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root;
+}
+
+XClient::~XClient() {
+    alive();
+    xcb_disconnect(c_);
+}
+
+xcb_atom_t XClient::atom(const char* name) {
+    xcb_atom_t& a = atoms_[name];
+    if (a != XCB_ATOM_NONE) return a;
+    const auto cookie = xcb_intern_atom(c_, 0, std::uint16_t(std::strlen(name)), name);
+    if (auto r = own(xcb_intern_atom_reply(c_, cookie, nullptr))) a = r->atom;
+    return a;
+}
+
+bool XClient::alive() {
+    return own(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr)) != nullptr;
+}
+
+std::vector<std::uint32_t> XClient::items(xcb_window_t w, const char* property) {
+    auto r = own(xcb_get_property_reply(
+        c_, xcb_get_property(c_, 0, w, atom(property), XCB_GET_PROPERTY_TYPE_ANY, 0, 4096),
+        nullptr));
+    if (!r || r->format != 32) return {};
+    const auto* data = static_cast<const std::uint32_t*>(xcb_get_property_value(r.get()));
+    return {data, data + xcb_get_property_value_length(r.get()) / 4};
+}
+xcb_window_t XClient::create(std::string_view title, bool deletable) {
+    const xcb_window_t w = xcb_generate_id(c_);
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c_)).data;
+    xcb_create_window(c_, XCB_COPY_FROM_PARENT, w, root_, 10, 10, 200, 100, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+    if (!title.empty()) set_net_name(w, title);
+    if (deletable) set(w, "WM_PROTOCOLS", "ATOM", {atom("WM_DELETE_WINDOW")});
+    alive();
+    return w;
+}
+
+void XClient::change(xcb_window_t w, const char* property, const char* type, std::uint8_t format,
+                     std::size_t count, const void* data) {
+    xcb_change_property(c_, XCB_PROP_MODE_REPLACE, w, atom(property), atom(type), format,
+                        std::uint32_t(count), data);
+    alive();
+}
+
+void XClient::wait_for_window_manager(const char* what, const std::function<bool()>& done) {
+    if (managed_ && !test::wait_until(done))
+        throw std::runtime_error(std::string("the window manager did not ") + what);
+    alive();
+}
+
+bool XClient::has_state(xcb_window_t w, std::uint32_t state) {
+    const auto s = items(w, "WM_STATE");
+    return !s.empty() && s[0] == state;
+}
+
+void XClient::map(xcb_window_t w) {
+    xcb_map_window(c_, w);
+    wait_for_window_manager("manage a window", [&] {
+        const auto stacking = items(root_, "_NET_CLIENT_LIST_STACKING");
+        return has_state(w, 1) && std::count(stacking.begin(), stacking.end(), w) > 0;
+    });
+}
+
+void XClient::destroy(xcb_window_t w) {
+    xcb_destroy_window(c_, w);
+    alive();
+}
+
+void XClient::pump() {
+    while (auto e = own(xcb_poll_for_event(c_))) {
+        const auto* m = reinterpret_cast<const xcb_client_message_event_t*>(e.get());
+        if ((e->response_type & 0x7F) != XCB_CLIENT_MESSAGE) continue;
+        if (m->type != atom("WM_PROTOCOLS") || m->data.data32[0] != atom("WM_DELETE_WINDOW"))
+            continue;
+        close_requests_.push_back(m->window);
+        if (honours_close) xcb_destroy_window(c_, m->window);
+    }
+    xcb_flush(c_);
+}
+
+const std::vector<xcb_window_t>& XClient::close_requests() {
+    alive();
+    pump();
+    return close_requests_;
+}
+
+bool XClient::wait_for_close_request(xcb_window_t w, std::chrono::milliseconds limit) {
+    return test::wait_until([&] { return std::ranges::count(close_requests(), w) > 0; }, limit);
+}
+
+void XClient::click_close_box(xcb_window_t w) {
+    xcb_client_message_event_t ev{};
+    ev.response_type = XCB_CLIENT_MESSAGE;
+    ev.format = 32;
+    ev.window = w;
+    ev.type = atom("_NET_CLOSE_WINDOW");
+    ev.data.data32[1] = 2;  // from a pager: honoured whatever the focus
+    xcb_send_event(c_, 0, root_,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&ev));
+    alive();
+}
+
+}  // namespace vorlix::testing
