@@ -277,6 +277,11 @@ WaylandWindowSystem::WaylandWindowSystem(std::unique_ptr<State> state) : s_(std:
 WaylandWindowSystem::~WaylandWindowSystem() = default;
 
 WindowId WaylandWindowSystem::first_top_level(WindowId from) {
+    // A compositor that could not send us an event (sway 1.7 with a title
+    // too long for one message) goes quiet and drops the connection only
+    // when it next reads from us: a request it answers, never waited for,
+    // makes that happen here rather than leave the table silently stale.
+    if (s_->live()) wl_callback_destroy(wl_display_sync(s_->d()));
     s_->pump(/*force=*/true);
     s_->snapshot.clear();
     s_->position.clear();
