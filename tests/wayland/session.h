@@ -1,10 +1,9 @@
 // A headless compositor of the tests' own, run as an unprivileged user in a
 // private runtime folder (sway refuses root), and windows on it: native ones
-// of a small xdg-shell client, X11 ones of xmessage on its XWayland.
+// on connections of their own, X11 ones of xmessage on its XWayland.
 #pragma once
 
 #include <fcntl.h>
-#include <grp.h>
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
@@ -12,8 +11,6 @@
 #include <wayland-client.h>
 
 #include <cstring>
-#include <list>
-#include <string>
 #include <vector>
 
 #include "../support/support.h"
@@ -24,14 +21,13 @@ namespace vorlix::test {
 // Runs argv with `env` added, its output appended to `log`.
 inline pid_t spawn(std::vector<std::string> argv, std::vector<std::string> env,
                    const std::string& log, bool unprivileged = false) {
+    if (unprivileged && ::getuid() == 0)
+        argv.insert(argv.begin(), {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
     const pid_t pid = ::fork();
     if (pid != 0) return pid;
     for (std::string& e : env) ::putenv(e.data());
     const int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
     ::dup2(fd, 1), ::dup2(fd, 2);
-    if (unprivileged && ::getuid() == 0 &&
-        (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
-        ::_exit(126);
     std::vector<char*> args;
     for (std::string& a : argv) args.push_back(a.data());
     args.push_back(nullptr);
@@ -42,10 +38,6 @@ inline pid_t spawn(std::vector<std::string> argv, std::vector<std::string> env,
 inline void stop(pid_t& pid) {
     if (pid > 0 && ::kill(pid, SIGTERM) == 0) ::waitpid(pid, nullptr, 0);
     pid = -1;
-}
-
-inline bool exited(pid_t pid) {
-    return ::waitpid(pid, nullptr, WNOHANG) == pid;
 }
 
 // An X11 window that leaves when asked to close.
@@ -84,32 +76,21 @@ public:
         ::waitpid(spawn({"xhost", "+si:localuser:root"}, {}, log, true), nullptr, 0);
     }
     ~Compositor() { stop(pid); }
-    bool up() const { return !x_display.empty(); }
-    std::string why_not() { return "no compositor: " + read_file(dir.file("log")).value_or(""); }
 
     TempDir dir;
     pid_t pid = -1;
     std::string wayland, x_display;
 };
 
-// Native toplevels of a client of our own, which records close requests and
-// never obeys them.
-class NativeWindows {
+// A native toplevel on a connection of its own, which records close
+// requests and never obeys them; it goes with the object.
+class NativeWindow {
 public:
-    struct Window {
-        NativeWindows* client;
-        wl_surface* surface;
-        xdg_surface* xdg;
-        xdg_toplevel* toplevel;
-        bool close_requested = false;
-    };
-
-    NativeWindows() {
-        if (display_ == nullptr) return;
+    explicit NativeWindow(const std::string& title) {
         static const wl_registry_listener globals = {
             .global =
                 [](void* data, wl_registry* r, uint32_t name, const char* iface, uint32_t) {
-                    auto& self = *static_cast<NativeWindows*>(data);
+                    auto& self = *static_cast<NativeWindow*>(data);
                     for (auto [want, into] :
                          {std::pair{&wl_compositor_interface, &self.compositor_},
                           {&wl_shm_interface, &self.shm_},
@@ -118,67 +99,52 @@ public:
                             *into = wl_registry_bind(r, name, want, 1);
                 },
             .global_remove = [](void*, wl_registry*, uint32_t) {}};
-        static const xdg_wm_base_listener pong = {
-            .ping = [](void*, xdg_wm_base* b, uint32_t serial) { xdg_wm_base_pong(b, serial); }};
+        static const xdg_surface_listener mapper = {
+            .configure = [](void* data, xdg_surface* s, uint32_t serial) {
+                auto& self = *static_cast<NativeWindow*>(data);
+                xdg_surface_ack_configure(s, serial);
+                wl_surface_attach(self.surface_, self.buffer_, 0, 0);
+                wl_surface_commit(self.surface_);
+            }};
+        static const xdg_toplevel_listener closer = {
+            [](void*, xdg_toplevel*, int32_t, int32_t, wl_array*) {},
+            [](void* data, xdg_toplevel*) { static_cast<NativeWindow*>(data)->asked_ = true; },
+            nullptr, nullptr};
         wl_registry_add_listener(wl_display_get_registry(display_), &globals, this);
         wl_display_roundtrip(display_);
-        xdg_wm_base_add_listener(shell(), &pong, nullptr);
+        auto* shell = static_cast<xdg_wm_base*>(shell_);
         const int fd = ::memfd_create("pixels", 0);
         if (::ftruncate(fd, 64 * 64 * 4) != 0) return;
         wl_shm_pool* pool = wl_shm_create_pool(static_cast<wl_shm*>(shm_), fd, 64 * 64 * 4);
         buffer_ = wl_shm_pool_create_buffer(pool, 0, 64, 64, 64 * 4, WL_SHM_FORMAT_ARGB8888);
         wl_shm_pool_destroy(pool);
         ::close(fd);
+        surface_ = wl_compositor_create_surface(static_cast<wl_compositor*>(compositor_));
+        xdg_surface* xdg = xdg_wm_base_get_xdg_surface(shell, surface_);
+        xdg_surface_add_listener(xdg, &mapper, this);
+        toplevel_ = xdg_surface_get_toplevel(xdg);
+        xdg_toplevel_add_listener(toplevel_, &closer, this);
+        retitle(title);
     }
-    ~NativeWindows() { wl_display_disconnect(display_); }
+    ~NativeWindow() { wl_display_disconnect(display_); }
 
-    Window& open(const std::string& title) {
-        static const xdg_surface_listener mapper = {
-            .configure = [](void* data, xdg_surface* s, uint32_t serial) {
-                auto& w = *static_cast<Window*>(data);
-                xdg_surface_ack_configure(s, serial);
-                wl_surface_attach(w.surface, w.client->buffer_, 0, 0);
-                wl_surface_commit(w.surface);
-            }};
-        static const xdg_toplevel_listener closer = {
-            .configure = [](void*, xdg_toplevel*, int32_t, int32_t, wl_array*) {},
-            .close = [](void* w,
-                        xdg_toplevel*) { static_cast<Window*>(w)->close_requested = true; },
-            .configure_bounds = nullptr,
-            .wm_capabilities = nullptr};
-        auto* surface = wl_compositor_create_surface(static_cast<wl_compositor*>(compositor_));
-        auto* xdg = xdg_wm_base_get_xdg_surface(shell(), surface);
-        Window& w =
-            windows_.emplace_back(Window{this, surface, xdg, xdg_surface_get_toplevel(xdg)});
-        xdg_surface_add_listener(w.xdg, &mapper, &w);
-        xdg_toplevel_add_listener(w.toplevel, &closer, &w);
-        xdg_toplevel_set_app_id(w.toplevel, "vorlix-test");
-        retitle(w, title);
-        return w;
-    }
-    void retitle(Window& w, const std::string& title) {
-        xdg_toplevel_set_title(w.toplevel, title.c_str());
-        wl_surface_commit(w.surface);
+    void retitle(const std::string& title) {
+        xdg_toplevel_set_title(toplevel_, title.c_str());
+        wl_surface_commit(surface_);
         pump();
     }
-    void close(Window& w) {
-        xdg_toplevel_destroy(w.toplevel);
-        xdg_surface_destroy(w.xdg);
-        wl_surface_destroy(w.surface);
-        pump();
-    }
+    bool close_requested() { return pump(), asked_; }
+
+private:
     // Twice: requests sent from the first one's callbacks are handled too.
     void pump() { wl_display_roundtrip(display_), wl_display_roundtrip(display_); }
 
-private:
-    xdg_wm_base* shell() { return static_cast<xdg_wm_base*>(shell_); }
-
     wl_display* display_ = wl_display_connect(nullptr);
-    void* compositor_ = nullptr;
-    void* shm_ = nullptr;
-    void* shell_ = nullptr;
+    void *compositor_ = nullptr, *shm_ = nullptr, *shell_ = nullptr;
     wl_buffer* buffer_ = nullptr;
-    std::list<Window> windows_;  // listeners hold their addresses
+    wl_surface* surface_ = nullptr;
+    xdg_toplevel* toplevel_ = nullptr;
+    bool asked_ = false;
 };
 
 }  // namespace vorlix::test
