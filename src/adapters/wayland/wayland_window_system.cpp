@@ -103,7 +103,8 @@ struct WaylandWindowSystem::State {
         const auto now = std::chrono::steady_clock::now();
         if (force || now - last_read >= kReadEvery) {
             last_read = now;
-            while (wl_display_prepare_read(d()) != 0) wl_display_dispatch_pending(d());
+            while (wl_display_prepare_read(d()) != 0)
+                if (wl_display_dispatch_pending(d()) < 0) return;  // lost meanwhile
             wl_display_flush(d());
             pollfd p{wl_display_get_fd(d()), POLLIN, 0};
             if (::poll(&p, 1, 0) > 0) {
@@ -337,7 +338,9 @@ WindowId WaylandWindowSystem::find_by_title(std::string_view title) {
 void WaylandWindowSystem::post_close(WindowId w) {
     const auto* t = s_->known(w);
     if (t == nullptr) return;
-    // The compositor hands the client its ordinary close request.
+    // The compositor hands the client its ordinary close request. (An X11
+    // client that takes no WM_DELETE_WINDOW is killed by wlroots' XWayland
+    // window manager instead: this protocol cannot tell us which those are.)
     zwlr_foreign_toplevel_handle_v1_close(t->handle.get());
     wl_display_flush(s_->d());
 }

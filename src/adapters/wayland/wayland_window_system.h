@@ -7,8 +7,11 @@
 //
 // Walk order: the protocol has no stacking order, so the walk goes from the
 // toplevel activated most recently down; toplevels not activated since this
-// program connected follow, the most recently opened first. A look-up that
-// several toplevels answer takes the first of them in that order.
+// program connected follow, the most recently announced first (those open
+// when it connected in the compositor's own order). A look-up that several
+// toplevels answer takes the first of them in that order. Every toplevel
+// the compositor lists counts as visible: it lists mapped ones only, and a
+// minimised one is still open as a user sees it.
 #pragma once
 
 #include <cstdint>
