@@ -11,6 +11,7 @@ packages=(
   xvfb xauth openbox x11-utils xdotool imagemagick
   g++-mingw-w64-x86-64-posix wine64 wine
   clang-14 libclang-rt-14-dev
+  libwayland-dev wayland-protocols sway xwayland weston x11-xserver-utils
 )
 
 missing=()

@@ -1,0 +1,75 @@
+// The desktop's toplevels on a Wayland compositor that offers wlroots'
+// foreign toplevel management (sway, Hyprland, labwc, river, Wayfire). The
+// compositor announces native and XWayland toplevels alike; their titles,
+// app ids, states and parents live in a table that the protocol's events keep
+// current, so a look-up by title is a hash look-up and never waits for the
+// compositor.
+//
+// Walk order: the protocol has no stacking order, so the walk goes from the
+// toplevel activated most recently down; toplevels not activated since this
+// program connected follow, the most recently announced first (those open
+// when it connected in the compositor's own order). A look-up that several
+// toplevels answer takes the first of them in that order. Every toplevel
+// the compositor lists counts as visible: it lists mapped ones only, and a
+// minimised one is still open as a user sees it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "base/result.h"
+#include "platform/window_system.h"
+
+namespace vorlix::platform::wayland {
+
+// How this program's own windows look among the toplevels: the app id the
+// compositor gives them (on XWayland, their X window class), and the title
+// of one of them named by the id the toolkit knows it by.
+struct OwnWindows {
+    std::string app_id;
+    std::function<std::string(WindowId)> title_of;
+};
+
+class WaylandWindowSystem final : public WindowSystem {
+public:
+    // Connects to the named display (nullptr: $WAYLAND_DISPLAY) and binds
+    // the toplevel manager. An error, with the reason, when there is no
+    // compositor or it does not offer the manager.
+    static Result<std::unique_ptr<WaylandWindowSystem>> open(const char* display_name,
+                                                             OwnWindows own);
+
+    ~WaylandWindowSystem() override;
+    WaylandWindowSystem(const WaylandWindowSystem&) = delete;
+    WaylandWindowSystem& operator=(const WaylandWindowSystem&) = delete;
+
+    // `from` names the caller's own window: the walk leaves it out, since
+    // its id here is not the one the caller knows.
+    WindowId first_top_level(WindowId from) override;
+    WindowId next_top_level(WindowId w) override;
+    bool is_visible(WindowId w) override;
+    WindowId owner(WindowId w) override;
+    std::string title(WindowId w) override;
+    WindowId find_by_title(std::string_view title) override;
+    void post_close(WindowId w) override;
+    std::string notice() const override;
+
+    // The connection's socket, or -1 once it is lost. Whoever runs the event
+    // loop watches it and calls process_events() when it is readable.
+    [[nodiscard]] int event_fd() const;
+    void process_events();
+
+    // Round trips to the compositor since the connection was opened: the
+    // measure that look-ups cost none, for tests and benchmarks.
+    [[nodiscard]] std::uint64_t round_trips() const;
+
+    struct State;
+
+private:
+    explicit WaylandWindowSystem(std::unique_ptr<State> state);
+    std::unique_ptr<State> s_;
+};
+
+}  // namespace vorlix::platform::wayland

@@ -1,0 +1,150 @@
+// A headless compositor of the tests' own, run as an unprivileged user in a
+// private runtime folder (sway refuses root), and windows on it: native ones
+// on connections of their own, X11 ones of xmessage on its XWayland.
+#pragma once
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <wayland-client.h>
+
+#include <cstring>
+#include <vector>
+
+#include "../support/support.h"
+#include "xdg-shell-client-protocol.h"
+
+namespace vorlix::test {
+
+// Runs argv with `env` added, its output appended to `log`.
+inline pid_t spawn(std::vector<std::string> argv, std::vector<std::string> env,
+                   const std::string& log, bool unprivileged = false) {
+    if (unprivileged && ::getuid() == 0)
+        argv.insert(argv.begin(), {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
+    const pid_t pid = ::fork();
+    if (pid != 0) return pid;
+    for (std::string& e : env) ::putenv(e.data());
+    const int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    ::dup2(fd, 1), ::dup2(fd, 2);
+    std::vector<char*> args;
+    for (std::string& a : argv) args.push_back(a.data());
+    args.push_back(nullptr);
+    ::execvp(args[0], args.data());
+    ::_exit(127);
+}
+
+inline void stop(pid_t& pid) {
+    if (pid > 0 && ::kill(pid, SIGTERM) == 0) ::waitpid(pid, nullptr, 0);
+    pid = -1;
+}
+
+// An X11 window that leaves when asked to close.
+inline pid_t xmessage(const std::string& title, const std::string& log) {
+    return spawn({"xmessage", "-title", title, "x"}, {}, log);
+}
+
+class Compositor {
+public:
+    // sway lists its toplevels to clients; weston does not.
+    explicit Compositor(bool sway) {
+        std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
+        if (::getuid() == 0 && ::chown(dir.path().c_str(), 65534, 65534) != 0) return;
+        const std::string env_file = dir.file("env"), log = dir.file("log");
+        write_file(dir.file("config"),
+                   "xwayland force\nexec printenv WAYLAND_DISPLAY DISPLAY >" + env_file + "\n");
+        const std::vector<std::string> env = {
+            "XDG_RUNTIME_DIR=" + dir.path().string(), "HOME=" + dir.path().string(),
+            "WLR_BACKENDS=headless", "WLR_RENDERER=pixman", "WLR_LIBINPUT_NO_DEVICES=1"};
+        pid = sway ? spawn({"sway", "-c", dir.file("config")}, env, log, true)
+                   : spawn({"weston", "--backend=headless-backend.so", "--xwayland",
+                            "--socket=wayland-vorlix", "--idle-time=0"},
+                           env, log, true);
+        wait_until([&] {  // the displays, as sway's children or weston's log tell them
+            const std::string text = read_file(sway ? env_file : log).value_or("");
+            const auto x = text.find(sway ? "\n:" : "listening on display :");
+            if (x == std::string::npos || text.back() != '\n') return false;
+            wayland = sway ? text.substr(0, text.find('\n')) : "wayland-vorlix";
+            x_display = text.substr(text.find(':', x), text.find('\n', x + 1) - text.find(':', x));
+            return true;
+        });
+        ::setenv("XDG_RUNTIME_DIR", dir.path().c_str(), 1);
+        ::setenv("WAYLAND_DISPLAY", wayland.c_str(), 1);
+        ::setenv("DISPLAY", x_display.c_str(), 1);
+        // XWayland lets in only its own user; the tests' X clients may be root.
+        ::waitpid(spawn({"xhost", "+si:localuser:root"}, {}, log, true), nullptr, 0);
+    }
+    ~Compositor() { stop(pid); }
+
+    TempDir dir;
+    pid_t pid = -1;
+    std::string wayland, x_display;
+};
+
+// A native toplevel on a connection of its own, which records close
+// requests and never obeys them; it goes with the object.
+class NativeWindow {
+public:
+    explicit NativeWindow(const std::string& title) {
+        static const wl_registry_listener globals = {
+            .global =
+                [](void* data, wl_registry* r, uint32_t name, const char* iface, uint32_t) {
+                    auto& self = *static_cast<NativeWindow*>(data);
+                    for (auto [want, into] :
+                         {std::pair{&wl_compositor_interface, &self.compositor_},
+                          {&wl_shm_interface, &self.shm_},
+                          {&xdg_wm_base_interface, &self.shell_}})
+                        if (std::strcmp(iface, want->name) == 0)
+                            *into = wl_registry_bind(r, name, want, 1);
+                },
+            .global_remove = [](void*, wl_registry*, uint32_t) {}};
+        static const xdg_surface_listener mapper = {
+            .configure = [](void* data, xdg_surface* s, uint32_t serial) {
+                auto& self = *static_cast<NativeWindow*>(data);
+                xdg_surface_ack_configure(s, serial);
+                wl_surface_attach(self.surface_, self.buffer_, 0, 0);
+                wl_surface_commit(self.surface_);
+            }};
+        static const xdg_toplevel_listener closer = {
+            [](void*, xdg_toplevel*, int32_t, int32_t, wl_array*) {},
+            [](void* data, xdg_toplevel*) { static_cast<NativeWindow*>(data)->asked_ = true; },
+            nullptr, nullptr};
+        wl_registry_add_listener(wl_display_get_registry(display_), &globals, this);
+        wl_display_roundtrip(display_);
+        auto* shell = static_cast<xdg_wm_base*>(shell_);
+        const int fd = ::memfd_create("pixels", 0);
+        if (::ftruncate(fd, 64 * 64 * 4) != 0) return;
+        wl_shm_pool* pool = wl_shm_create_pool(static_cast<wl_shm*>(shm_), fd, 64 * 64 * 4);
+        buffer_ = wl_shm_pool_create_buffer(pool, 0, 64, 64, 64 * 4, WL_SHM_FORMAT_ARGB8888);
+        wl_shm_pool_destroy(pool);
+        ::close(fd);
+        surface_ = wl_compositor_create_surface(static_cast<wl_compositor*>(compositor_));
+        xdg_surface* xdg = xdg_wm_base_get_xdg_surface(shell, surface_);
+        xdg_surface_add_listener(xdg, &mapper, this);
+        toplevel_ = xdg_surface_get_toplevel(xdg);
+        xdg_toplevel_add_listener(toplevel_, &closer, this);
+        retitle(title);
+    }
+    ~NativeWindow() { wl_display_disconnect(display_); }
+
+    void retitle(const std::string& title) {
+        xdg_toplevel_set_title(toplevel_, title.c_str());
+        wl_surface_commit(surface_);
+        pump();
+    }
+    bool close_requested() { return pump(), asked_; }
+
+private:
+    // Twice: requests sent from the first one's callbacks are handled too.
+    void pump() { wl_display_roundtrip(display_), wl_display_roundtrip(display_); }
+
+    wl_display* display_ = wl_display_connect(nullptr);
+    void *compositor_ = nullptr, *shm_ = nullptr, *shell_ = nullptr;
+    wl_buffer* buffer_ = nullptr;
+    wl_surface* surface_ = nullptr;
+    xdg_toplevel* toplevel_ = nullptr;
+    bool asked_ = false;
+};
+
+}  // namespace vorlix::test

@@ -1,0 +1,149 @@
+// The Wayland window system on a real headless sway, with native and XWayland
+// windows; then the built Vorlix on sway, and on weston, which does not list
+// its toplevels.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "adapters/wayland/wayland_window_system.h"
+#include "adapters/x11/x11_window_system.h"
+#include "session.h"
+
+namespace vorlix::test {
+namespace {
+
+using namespace std::chrono_literals;
+using platform::WindowId;
+using platform::wayland::WaylandWindowSystem;
+
+pid_t start_vorlix(const TempDir& folder) {
+    std::filesystem::copy_file(VORLIX_EXECUTABLE, folder.file("Vorlix"));
+    write_file(folder.file("Vorlix.dat"), "Win a prize\r\n");
+    write_file(folder.file("Vorlix.cfg"), "Timer=500\r\n");
+    return spawn({folder.file("Vorlix")}, {"XDG_CONFIG_HOME=" + folder.file("config")},
+                 folder.file("log"));
+}
+
+class OnSway : public ::testing::Test {
+protected:
+    // Before any window opens: the table follows the compositor's events.
+    // The caller's own window is named 77: every xmessage titled kOwn.
+    void SetUp() override {
+        if (sway.x_display.empty()) GTEST_SKIP() << read_file(sway.dir.file("log")).value_or("");
+        auto own = [](WindowId id) { return std::string(id == 77 ? kOwn : ""); };
+        ws = std::move(WaylandWindowSystem::open(nullptr, {"Xmessage", own}).value());
+    }
+    bool walk_shows(std::size_t n, WindowId from = 0) {
+        return wait_until([&] { return walk(from).size() == n; });
+    }
+    std::vector<std::string> walk(WindowId from = 0) {
+        std::vector<std::string> titles;
+        for (WindowId h = ws->first_top_level(from); h != 0; h = ws->next_top_level(h))
+            titles.push_back(ws->title(h));
+        return titles;
+    }
+    static bool asked(NativeWindow& w, std::chrono::milliseconds limit = 10s) {
+        return wait_until([&] { return w.close_requested(); }, limit);
+    }
+
+    static constexpr const char* kOwn = "Vorlix - Window List";
+    Compositor sway{true};
+    std::unique_ptr<WaylandWindowSystem> ws;
+};
+
+// sway 1.7 names no parent in its parent events, so owners cannot be shown.
+TEST_F(OnSway, ListsNativeAndXWaylandWindowsFindsThemWithoutARoundTripSeesTitlesAndCloses) {
+    const std::set<std::string> expected = {"Native - Netscape 6", "Bad \xff\xfe title",
+                                            "X11 - Mozilla 1.7", kOwn};
+    NativeWindow changing("Native - Netscape 6"), bad("Bad \xff\xfe title");
+    const pid_t x11 = xmessage("X11 - Mozilla 1.7", sway.dir.file("x"));
+    xmessage(kOwn, sway.dir.file("x"));
+    ASSERT_TRUE(walk_shows(expected.size()));
+    const auto trips = ws->round_trips();
+    const auto titles = walk();
+    EXPECT_EQ(std::set(titles.begin(), titles.end()), expected);
+    for (auto [upper, title] : {std::pair{"NATIVE - NETSCAPE 6", "Native - Netscape 6"},
+                                {"x11 - mozilla 1.7", "X11 - Mozilla 1.7"}})
+        EXPECT_EQ(ws->title(ws->find_by_title(upper)), title);
+    EXPECT_EQ(walk(77).size(), expected.size() - 1) << "the caller's own window is left out";
+    const WindowId h = ws->find_by_title("Native - Netscape 6");
+    changing.retitle("Changed - Netscape");
+    EXPECT_TRUE(wait_until([&] { return ws->find_by_title("changed - NETSCAPE") == h; }));
+    EXPECT_EQ(ws->find_by_title("Native - Netscape 6"), 0u);
+    EXPECT_EQ(ws->round_trips(), trips);
+    ws->post_close(ws->find_by_title("X11 - Mozilla 1.7"));
+    EXPECT_TRUE(wait_until([&] { return ::waitpid(x11, nullptr, WNOHANG) == x11; }));
+}
+
+TEST_F(OnSway, ClosesAsAskedAndWindowsClosedMeanwhileAreNoneQuietly) {
+    std::map<std::string, NativeWindow> windows;
+    for (const char* title : {"A", "B", "C"}) windows.try_emplace(title, title);
+    ASSERT_TRUE(walk_shows(3));
+    EXPECT_EQ(walk(), (std::vector<std::string>{"C", "B", "A"})) << "last activated first";
+    const WindowId c = ws->first_top_level(0), b = ws->find_by_title("B");
+    ws->post_close(c);
+    EXPECT_TRUE(asked(windows.at("C")));
+    std::this_thread::sleep_for(200ms);  // ignored: it stays
+    EXPECT_EQ(ws->find_by_title("C"), c);
+    windows.erase("B");  // the next in the walk goes
+    ASSERT_TRUE(wait_until([&] { return ws->title(b).empty(); }));
+    EXPECT_FALSE(ws->is_visible(b));
+    ws->post_close(b);
+    const WindowId a = ws->next_top_level(c);
+    EXPECT_EQ(ws->title(a), "A");
+    windows.erase("A");  // the one at hand goes
+    ASSERT_TRUE(wait_until([&] { return ws->find_by_title("A") == 0; }));
+    EXPECT_EQ(ws->next_top_level(a), 0u);
+}
+
+// The compositor ends, or (sway 1.7) cannot send a title too long for one
+// protocol message and drops this client.
+class LosingSway : public OnSway, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(LosingSway, LeavesNothingListedAndTheNoticeSaysSo) {
+    const NativeWindow still("Still here");
+    ASSERT_TRUE(walk_shows(1));
+    GetParam() ? stop(sway.pid) : void(xmessage(std::string(65536, 'L'), sway.dir.file("x")));
+    EXPECT_TRUE(wait_until([&] { return walk().empty() && ws->event_fd() < 0; }));
+    EXPECT_NE(ws->notice().find("Lost the connection"), std::string::npos) << ws->notice();
+    EXPECT_EQ(ws->find_by_title("Still here"), 0u);
+}
+INSTANTIATE_TEST_SUITE_P(EndedOrOverlongTitle, LosingSway, ::testing::Bool());
+
+TEST_F(OnSway, VorlixClosesANativePopupWithinOneIntervalAndLearnsFromBothKinds) {
+    NativeWindow popup("Win a prize - Microsoft Internet Explorer"), bare("Win a prize"),
+        netscape("Home - Netscape 6");
+    xmessage("News - Mozilla 1.7", sway.dir.file("x"));
+    ASSERT_TRUE(walk_shows(4));
+    const TempDir folder;
+    pid_t vorlix = start_vorlix(folder);
+    ASSERT_TRUE(wait_until([&] { return ws->find_by_title("Vorlix v1.14 (build 47)") != 0; }))
+        << read_file(folder.file("log")).value_or("");
+    EXPECT_TRUE(asked(popup, 1000ms)) << "not within one 500 ms interval";
+    EXPECT_FALSE(asked(bare, 1200ms));
+    const std::string names = read_file(folder.file("Vorlix_BrowserName.dat")).value_or("");
+    EXPECT_TRUE(names.find("\nNetscape 6\r\n") != names.npos &&
+                names.find("\nMozilla 1.7\r\n") != names.npos)
+        << names;
+    stop(vorlix);
+}
+
+// weston lists no toplevels; Vorlix falls back to the X11 windows. (It does
+// not close them yet: weston's XWayland window manager puts each client in a
+// frame and publishes no client list, and the X11 adapter lists the frames.)
+TEST(OnWeston, NativeWindowsCannotBeSeenAndTheNoticeSaysOnlyX11OnesCanBe) {
+    Compositor weston(false);
+    if (weston.x_display.empty()) GTEST_SKIP() << read_file(weston.dir.file("log")).value_or("");
+    NativeWindow popup("Win a prize - Microsoft Internet Explorer");
+    EXPECT_FALSE(WaylandWindowSystem::open(nullptr, {}).ok());
+    EXPECT_NE(platform::x11::X11WindowSystem::open()->notice().find("only X11"), std::string::npos);
+    const TempDir folder;
+    pid_t vorlix = start_vorlix(folder);
+    std::this_thread::sleep_for(3s);  // Vorlix has started and scanned
+    EXPECT_FALSE(popup.close_requested());
+    EXPECT_EQ(::waitpid(vorlix, nullptr, WNOHANG), 0) << read_file(folder.file("log")).value_or("");
+    stop(vorlix);
+}
+
+}  // namespace
+}  // namespace vorlix::test
