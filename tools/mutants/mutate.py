@@ -14,7 +14,7 @@ import re
 import sys
 from pathlib import Path
 
-MIRRORED = ["CMakeLists.txt", "src", "tests", "cmake", "art", "packaging"]
+MIRRORED = ["CMakeLists.txt", "src", "tests", "cmake", "art", "packaging", "tools/wine"]
 
 
 def files_under(root):
@@ -38,6 +38,8 @@ def sync(source, copy):
         if not target.is_file() or target.read_bytes() != data:
             target.parent.mkdir(parents=True, exist_ok=True)
             target.write_bytes(data)
+        if target.stat().st_mode != f.stat().st_mode:
+            target.chmod(f.stat().st_mode)
     for rel, f in files_under(copy).items():
         if rel not in wanted:
             f.unlink()
@@ -114,15 +116,17 @@ def main(argv):
         sync(Path(args[0]), Path(args[1]))
         return
     faults = parse(args[0])
+    by_id = {f["id"]: f for f in faults}
+    unknown = [i for i in args[1:2] if i not in by_id] if cmd == "apply" else []
     if cmd == "list":
-        ids = set(args[1:])
-        for f in faults:
-            if not ids or f["id"] in ids:
-                print(f"{f['id']}\t{f['needs']}\t{f['what']}")
+        unknown = [i for i in args[1:] if i not in by_id]
+    if unknown:
+        sys.exit(f"no such fault: {' '.join(unknown)}")
+    if cmd == "list":
+        # In the order asked for, so that a run can start with what matters most.
+        for f in [by_id[i] for i in args[1:]] or faults:
+            print(f"{f['id']}\t{f['needs']}\t{f['what']}")
     elif cmd == "apply":
-        by_id = {f["id"]: f for f in faults}
-        if args[1] not in by_id:
-            sys.exit(f"no fault {args[1]}")
         apply(by_id[args[1]], Path(args[2]))
     elif cmd == "check":
         texts = sources(Path(args[1]))

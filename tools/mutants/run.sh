@@ -55,7 +55,8 @@ verdict() {
     nice -n 10 ctest --test-dir "$dir" -j 1 --timeout 300 --stop-on-failure "${select[@]}" \
         </dev/null >"$dir/mutant-test.log" 2>&1 || rc=$?
     local failed
-    failed="$(sed -n 's/^[[:space:]]*[0-9]* - \(.*\) (.*)$/\1/p' "$dir/mutant-test.log" | head -n 1)"
+    failed="$(sed -n '/tests FAILED:/,$ s/^[[:space:]]*[0-9]* - \(.*\) (.*)$/\1/p' "$dir/mutant-test.log" |
+        head -n 1)"
     if [ "$rc" -eq 0 ]; then
         echo MISSED
     else
