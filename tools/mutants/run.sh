@@ -13,6 +13,11 @@
 #   MUTANTS_OUT      scratch folder (default out/mutants): the copy of the
 #                    tree and its build folders, kept between runs
 #   MUTANTS_JOBS     build jobs (default 2)
+#   MUTANTS_TRUST_BASELINE=1  skip building and testing the tree without
+#                    faults first (a fault counts as caught only if the
+#                    tests pass without it)
+# Runs of Linux and Windows faults can go side by side in two scratch
+# folders, each with the ids of one platform.
 # Linux faults: the RelWithDebInfo build of everything and all its tests.
 # Windows faults: the MinGW build and the Wine-labelled tests (the ones that
 # link the Windows adapters), one at a time.
@@ -20,7 +25,7 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")/../.." && pwd)"
 faults="$(realpath "${1:-$here/tools/mutants/faults.txt}")"
 shift $(($# > 0 ? 1 : 0))
-out="${MUTANTS_OUT:-$here/out/mutants}"
+out="$(realpath -m "${MUTANTS_OUT:-$here/out/mutants}")"
 jobs="${MUTANTS_JOBS:-2}"
 mutate=(python3 "$here/tools/mutants/mutate.py")
 tree="$out/tree"
@@ -64,7 +69,6 @@ verdict() {
     fi
 }
 
-# A fault counts as caught only if the tests pass without it.
 if [ -z "${MUTANTS_TRUST_BASELINE:-}" ]; then
     for needs in $("${mutate[@]}" list "$faults" "$@" | cut -f2 | sort -u); do
         dir="$(configure "$needs")"
