@@ -1,6 +1,7 @@
 #!/bin/sh
 # Builds the benchmarks in Release and runs them all, each on its own private
-# Xvfb (the programs start and stop their servers), then prints one table.
+# Xvfb or headless sway (the programs start and stop their servers), then
+# prints one table.
 # Usage: tools/bench.sh [--quick]   (--quick: fewer scan cases, 10 s idle)
 # Takes about 3 minutes on an idle 2-core machine; the idle run alone is 60 s,
 # the Wine ticks about half a minute.
@@ -35,6 +36,13 @@ run "$b/scan_bench" $quick
 run "$b/scan_bench" --yield-every-us 1000
 run "$b/window_list_bench"
 run "$b/process_bench" "$build/src/main/Vorlix" --idle-seconds "$idle"
+
+# The worst tick through the Wayland window system, where the build has one.
+if cmake --build "$build" --target wayland_tick_bench >/dev/null 2>&1; then
+    run "$b/wayland_tick_bench"
+else
+    echo "   (no Wayland window system in this build: its tick skipped)" >&2
+fi
 
 # Benchmark 6 under Wine, from a Windows build of the same tree.
 win=$build/win

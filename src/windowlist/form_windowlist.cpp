@@ -58,8 +58,7 @@ void Form_WindowList::Form_Load() {
     timer_pos_window_->set_enabled(false);
 
     view_->set_site_caption(std::string(kSiteCaptionLead) + std::string(kSiteAddress));
-    const std::string notice = services_.windows.notice();
-    view_->set_notice(notice.empty() ? std::string(kOwnNotice) : notice);
+    notice_.clear();  // the list's update shows it
 
     Dock_Window_List(main_, *view_);
     state_.shown_titles.clear();
@@ -90,6 +89,14 @@ void Form_WindowList::Update_Window_List() {
     // running one; the running one already brings it up to date.
     if (refreshing_ == generation) return;
     ScopedValue<unsigned> refreshing(refreshing_, generation);
+
+    // The window system's notice changes, for one, when its display is lost.
+    std::string notice = services_.windows.notice();
+    if (notice.empty()) notice = kOwnNotice;
+    if (notice != notice_) {
+        view_->set_notice(notice);
+        notice_ = std::move(notice);
+    }
 
     auto& toolkit = services_.toolkit;
     auto& windows = services_.windows;

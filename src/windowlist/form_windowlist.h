@@ -87,6 +87,7 @@ private:
     SortedList list_window_;
     unsigned generation_ = 0;
     unsigned refreshing_ = 0;  // generation of the running refresh, 0 for none
+    std::string notice_;       // the notice the panel shows
 };
 
 }  // namespace vorlix::windowlist

@@ -28,9 +28,8 @@ inline pid_t spawn(std::vector<std::string> argv, std::vector<std::string> env,
     for (std::string& e : env) ::putenv(e.data());
     const int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
     ::dup2(fd, 1), ::dup2(fd, 2);
-    std::vector<char*> args;
-    for (std::string& a : argv) args.push_back(a.data());
-    args.push_back(nullptr);
+    std::vector<char*> args(argv.size() + 1, nullptr);
+    for (std::size_t i = 0; i < argv.size(); ++i) args[i] = argv[i].data();
     ::execvp(args[0], args.data());
     ::_exit(127);
 }
@@ -38,11 +37,6 @@ inline pid_t spawn(std::vector<std::string> argv, std::vector<std::string> env,
 inline void stop(pid_t& pid) {
     if (pid > 0 && ::kill(pid, SIGTERM) == 0) ::waitpid(pid, nullptr, 0);
     pid = -1;
-}
-
-// An X11 window that leaves when asked to close.
-inline pid_t xmessage(const std::string& title, const std::string& log) {
-    return spawn({"xmessage", "-title", title, "x"}, {}, log);
 }
 
 class Compositor {
@@ -76,6 +70,10 @@ public:
         ::waitpid(spawn({"xhost", "+si:localuser:root"}, {}, log, true), nullptr, 0);
     }
     ~Compositor() { stop(pid); }
+    // An X11 window that leaves when asked to close.
+    pid_t xmessage(const std::string& title) const {
+        return spawn({"xmessage", "-title", title, "x"}, {}, dir.file("x"));
+    }
 
     TempDir dir;
     pid_t pid = -1;
@@ -112,7 +110,6 @@ public:
             nullptr, nullptr};
         wl_registry_add_listener(wl_display_get_registry(display_), &globals, this);
         wl_display_roundtrip(display_);
-        auto* shell = static_cast<xdg_wm_base*>(shell_);
         const int fd = ::memfd_create("pixels", 0);
         if (::ftruncate(fd, 64 * 64 * 4) != 0) return;
         wl_shm_pool* pool = wl_shm_create_pool(static_cast<wl_shm*>(shm_), fd, 64 * 64 * 4);
@@ -120,7 +117,7 @@ public:
         wl_shm_pool_destroy(pool);
         ::close(fd);
         surface_ = wl_compositor_create_surface(static_cast<wl_compositor*>(compositor_));
-        xdg_surface* xdg = xdg_wm_base_get_xdg_surface(shell, surface_);
+        xdg_surface* xdg = xdg_wm_base_get_xdg_surface(static_cast<xdg_wm_base*>(shell_), surface_);
         xdg_surface_add_listener(xdg, &mapper, this);
         toplevel_ = xdg_surface_get_toplevel(xdg);
         xdg_toplevel_add_listener(toplevel_, &closer, this);
@@ -133,7 +130,10 @@ public:
         wl_surface_commit(surface_);
         pump();
     }
-    bool close_requested() { return pump(), asked_; }
+    // Whether a close request arrives within the limit.
+    bool asked(std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+        return wait_until([&] { return pump(), asked_; }, limit);
+    }
 
 private:
     // Twice: requests sent from the first one's callbacks are handled too.

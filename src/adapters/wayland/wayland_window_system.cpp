@@ -47,7 +47,7 @@ constexpr std::uint32_t kManagerVersion = 3;
 
 constexpr std::chrono::milliseconds kReadEvery{1};
 
-constexpr const char* kNoWindows = ": Vorlix cannot see any windows";
+constexpr const char* kNoWindows = "No windows: ";  // notices fit the panel: about 45 characters
 
 }  // namespace
 
@@ -224,7 +224,7 @@ constexpr zwlr_foreign_toplevel_manager_v1_listener kManagerEvents = {
     .finished =
         [](void* data, zwlr_foreign_toplevel_manager_v1*) {
             static_cast<WaylandWindowSystem::State*>(data)->withdraw(
-                std::string("The Wayland compositor stopped listing its windows") + kNoWindows);
+                std::string(kNoWindows) + "the compositor stopped listing them");
         },
 };
 
@@ -246,8 +246,7 @@ constexpr wl_registry_listener kRegistryEvents = {
         [](void* data, wl_registry*, std::uint32_t name) {
             auto& s = *static_cast<WaylandWindowSystem::State*>(data);
             if (s.manager && name == s.manager_name)
-                s.withdraw(std::string("The Wayland compositor withdrew its window list") +
-                           kNoWindows);
+                s.withdraw(std::string(kNoWindows) + "the compositor withdrew its list");
         },
 };
 
@@ -346,7 +345,7 @@ void WaylandWindowSystem::post_close(WindowId w) {
 }
 
 std::string WaylandWindowSystem::notice() const {
-    if (!s_->live()) return std::string("Lost the connection to the Wayland display") + kNoWindows;
+    if (!s_->live()) return std::string(kNoWindows) + "lost the Wayland display";
     return s_->withdrawn;
 }
 

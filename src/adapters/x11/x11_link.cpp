@@ -33,20 +33,19 @@ std::vector<std::uint32_t> property_longs(const xcb_get_property_reply_t* r, xcb
 
 Result<Link> Link::open(const char* display_name) {
     const char* shown = display_name != nullptr ? display_name : std::getenv("DISPLAY");
-    if (shown == nullptr || *shown == '\0') return Error{std::string("No X display") + kNoWindows};
+    if (shown == nullptr || *shown == '\0') return Error{std::string(kNoWindows) + "no X display"};
     int screen = 0;
     Link link;
     link.conn_.reset(xcb_connect(display_name, &screen));
     if (const int err = xcb_connection_has_error(link.c()); err != 0) {
-        const char* why = err == XCB_CONN_CLOSED_PARSE_ERR ? "not a display name"
-                          : err == XCB_CONN_ERROR          ? "no server answers"
-                                                           : "refused";
-        return Error{std::string("Cannot open the X display \"") + shown + "\" (" + why + ")" +
-                     kNoWindows};
+        const char* why = err == XCB_CONN_CLOSED_PARSE_ERR ? "is no display name"
+                          : err == XCB_CONN_ERROR          ? "does not answer"
+                                                           : "refused us";
+        return Error{std::string(kNoWindows) + "X display \"" + shown + "\" " + why};
     }
     auto it = xcb_setup_roots_iterator(xcb_get_setup(link.c()));
     for (int i = 0; i < screen && it.rem > 0; ++i) xcb_screen_next(&it);
-    if (it.rem == 0) return Error{std::string("The X display has no such screen") + kNoWindows};
+    if (it.rem == 0) return Error{std::string(kNoWindows) + "the X display has no such screen"};
     link.root_ = it.data->root;
 
     xcb_change_window_attributes(link.c(), link.root_, XCB_CW_EVENT_MASK, &kRootEvents);

@@ -40,7 +40,8 @@ enum AtomName : std::size_t {
 inline constexpr std::uint32_t kClientEvents =
     XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
 
-inline constexpr const char* kNoWindows = ": Vorlix cannot see any windows";
+// Notices fit the panel's notice label: about 45 characters.
+inline constexpr const char* kNoWindows = "No windows: ";
 
 // A property's 32-bit items, or none when it is of another type or format.
 std::vector<std::uint32_t> property_longs(const xcb_get_property_reply_t* r, xcb_atom_t type);

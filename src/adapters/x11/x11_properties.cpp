@@ -82,7 +82,8 @@ void apply_property(const Link& link, WindowInfo& w, Prop p, const xcb_get_prope
             break;
         case kPropState: {
             const auto state = property_longs(r, link.atom(kWmState));
-            w.iconic = !state.empty() && state[0] == XCB_ICCCM_WM_STATE_ICONIC;
+            w.client = !state.empty();
+            w.iconic = w.client && state[0] == XCB_ICCCM_WM_STATE_ICONIC;
             break;
         }
         case kPropTransient: {

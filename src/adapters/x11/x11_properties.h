@@ -27,6 +27,7 @@ struct WindowInfo {
     bool iconic = false;
     bool deletable = false;  // lists WM_DELETE_WINDOW in WM_PROTOCOLS
     bool managed = false;    // in the window manager's client list at the last walk
+    bool client = false;     // carries WM_STATE: a client, not a window manager's frame
     xcb_window_t transient_for = 0;
     std::string net_name;  // _NET_WM_NAME, UTF-8
     std::string wm_name;   // WM_NAME, converted to UTF-8

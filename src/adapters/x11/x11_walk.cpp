@@ -2,8 +2,18 @@
 
 #include <algorithm>
 #include <unordered_set>
+#include <utility>
 
 namespace vorlix::platform::x11 {
+namespace {
+
+// How far below a frame its client is looked for, and among how many
+// windows on each level: a window manager nests its client a level or two
+// deep, and the search runs at every walk for frames still without one.
+constexpr int kSearchDepth = 2;
+constexpr int kSearchWidth = 64;
+
+}  // namespace
 
 // A window manager counts when its check window names itself.
 void Walk::verify_window_manager(xcb_window_t check) {
@@ -65,12 +75,18 @@ xcb_window_t Walk::first() {
     }
     for (int i = xcb_query_tree_children_length(tree.get()); i-- > 0;) add(kids[i]);
 
-    table_.keep_only(member_set);
+    // Frames stay in the table, so that they are not read again each walk.
+    std::unordered_set<xcb_window_t> kept = member_set;
+    if (by_wm) client_of_.clear();
+    for (const auto& [frame, client] : client_of_)
+        if (member_set.contains(frame)) kept.insert(client);
+    table_.keep_only(kept);
     reader_.forget_created();
     std::vector<xcb_window_t> unknown;
     for (const xcb_window_t id : members)
         if (!table_.contains(id)) unknown.push_back(id);
     reader_.read_now(unknown);
+    if (!by_wm) members = clients_for(members);
 
     table_.restack(members);
     for (const xcb_window_t id : members) {
@@ -84,6 +100,74 @@ xcb_window_t Walk::first() {
     }
     xcb_flush(link_.c());
     return snapshot_.empty() ? 0 : snapshot_.front();
+}
+
+std::vector<xcb_window_t> Walk::clients_for(const std::vector<xcb_window_t>& top_levels) {
+    std::unordered_map<xcb_window_t, xcb_window_t> known;
+    std::vector<xcb_window_t> frames;
+    for (const xcb_window_t id : top_levels) {
+        const WindowInfo* w = table_.find(id);
+        if (w == nullptr || w->override_redirect || w->client) continue;
+        const auto it = client_of_.find(id);
+        if (it != client_of_.end() && table_.contains(it->second)) {
+            known.insert(*it);
+        } else {
+            frames.push_back(id);
+        }
+    }
+    known.merge(search_clients(frames));
+    client_of_ = std::move(known);
+    std::vector<xcb_window_t> unread;
+    for (const auto& [frame, client] : client_of_)
+        if (!table_.contains(client)) unread.push_back(client);
+    reader_.read_now(unread);
+
+    std::vector<xcb_window_t> listed;
+    std::unordered_set<xcb_window_t> seen;
+    for (const xcb_window_t id : top_levels) {
+        const auto it = client_of_.find(id);
+        const xcb_window_t shown = it == client_of_.end() ? id : it->second;
+        if (seen.insert(shown).second) listed.push_back(shown);
+    }
+    return listed;
+}
+
+// Breadth first, each level's requests in one batch: the first window below
+// the frame that carries WM_STATE is its client.
+std::unordered_map<xcb_window_t, xcb_window_t> Walk::search_clients(
+    const std::vector<xcb_window_t>& frames) {
+    std::unordered_map<xcb_window_t, xcb_window_t> found;
+    std::vector<std::pair<xcb_window_t, xcb_window_t>> level;  // (frame, window below it)
+    for (const xcb_window_t f : frames) level.emplace_back(f, f);
+    for (int depth = 0; depth < kSearchDepth && !level.empty(); ++depth) {
+        std::vector<xcb_query_tree_cookie_t> trees;
+        for (const auto& entry : level)
+            trees.push_back(xcb_query_tree_unchecked(link_.c(), entry.second));
+        std::vector<std::pair<xcb_window_t, xcb_window_t>> below;
+        std::vector<xcb_get_property_cookie_t> states;
+        for (std::size_t i = 0; i < level.size(); ++i) {
+            const auto tree = link_.wait(xcb_query_tree_reply, trees[i]);
+            if (!tree) continue;  // gone meanwhile
+            const auto* kids = xcb_query_tree_children(tree.get());
+            const int n = std::min(xcb_query_tree_children_length(tree.get()), kSearchWidth);
+            for (int k = 0; k < n; ++k) {
+                below.emplace_back(level[i].first, kids[k]);
+                states.push_back(request_property(link_, kids[k], kPropState));
+            }
+        }
+        level.clear();
+        for (std::size_t i = 0; i < below.size(); ++i) {
+            const auto state = link_.wait(xcb_get_property_reply, states[i]);
+            if (found.contains(below[i].first)) continue;
+            if (!property_longs(state.get(), link_.atom(kWmState)).empty()) {
+                found.insert(below[i]);
+            } else {
+                level.push_back(below[i]);
+            }
+        }
+        std::erase_if(level, [&](const auto& entry) { return found.contains(entry.first); });
+    }
+    return found;
 }
 
 xcb_window_t Walk::next(xcb_window_t w) const {

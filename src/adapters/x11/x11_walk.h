@@ -1,6 +1,7 @@
 // The walk: the top-level windows in stacking order, topmost first, as the
 // window manager lists its clients when one runs and can be trusted, and
-// what that window manager offers for closing them.
+// what that window manager offers for closing them. Without such a list, a
+// frame stands for the client inside it.
 #pragma once
 
 #include <xcb/xcb.h>
@@ -36,12 +37,18 @@ public:
 
 private:
     void verify_window_manager(xcb_window_t check);
+    // The top-level windows with each frame replaced by its client, read.
+    std::vector<xcb_window_t> clients_for(const std::vector<xcb_window_t>& top_levels);
+    // The client inside each of these frames that has one.
+    std::unordered_map<xcb_window_t, xcb_window_t> search_clients(
+        const std::vector<xcb_window_t>& frames);
 
     Link& link_;
     TitleTable& table_;
     WindowReader& reader_;
-    std::vector<xcb_window_t> snapshot_;                      // topmost first
-    std::unordered_map<xcb_window_t, std::size_t> position_;  // in snapshot_
+    std::vector<xcb_window_t> snapshot_;                        // topmost first
+    std::unordered_map<xcb_window_t, std::size_t> position_;    // in snapshot_
+    std::unordered_map<xcb_window_t, xcb_window_t> client_of_;  // frame to client, last walk
     xcb_window_t wm_check_ = 0;  // the window manager's check window, once verified
     bool wm_closes_ = false;     // the window manager lists _NET_CLOSE_WINDOW
 };

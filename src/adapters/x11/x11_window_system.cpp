@@ -173,8 +173,8 @@ void X11WindowSystem::post_close(WindowId w) {
 
 std::string X11WindowSystem::notice() const {
     if (!s_->link.connected()) return s_->reason;
-    if (!s_->link.live()) return std::string("Lost the connection to the X display") + kNoWindows;
-    if (s_->wayland) return "Wayland session: only X11 (XWayland) windows can be listed and closed";
+    if (!s_->link.live()) return std::string(kNoWindows) + "lost the X display";
+    if (s_->wayland) return "Native Wayland windows cannot be seen";
     return {};
 }
 
