@@ -1,8 +1,8 @@
 #!/usr/bin/python3
-"""Vorlix as a screen-reader user and a keyboard user meet it: the built
-program on a private Xvfb with openbox and the AT-SPI bus, read and driven
-through AT-SPI, then with the keyboard alone through xdotool.
-Usage: a11y_test.py <Vorlix executable>"""
+# Vorlix as a screen-reader user and a keyboard user meet it: the built
+# program on a private Xvfb with openbox and the AT-SPI bus, read and driven
+# through AT-SPI, then with the keyboard alone through xdotool.
+# Usage: a11y_test.py <Vorlix executable>
 import os, shutil, subprocess, sys, tempfile, time
 
 if 'VORLIX_A11Y_BUS' not in os.environ:  # a D-Bus session of our own carries the AT-SPI bus
@@ -16,21 +16,12 @@ failures = []
 heard = []  # (role, name) of each control whose name or description changes, as announced
 
 
-def pump(seconds=0.05):
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
+def wait(what, limit=10):  # polls `what`, delivering AT-SPI events between polls
+    end = time.monotonic() + limit
+    while not what() and time.monotonic() < end:
         while GLib.MainContext.default().iteration(False):
             pass
-        time.sleep(0.01)
-
-
-def wait(what, limit=10):
-    end = time.monotonic() + limit
-    while time.monotonic() < end:
-        got = what()
-        if got:
-            return got
-        pump()
+        time.sleep(0.05)
     return what()
 
 
@@ -58,24 +49,22 @@ def entries(list_name):
     return [c.name for c in find('list', list_name)]
 
 
-def focused():
+def focused():  # the list's row shares the list's focus
     a = pyatspi.findDescendant(app(), lambda a: a.getState().contains(pyatspi.STATE_FOCUSED) and
                                a.getRoleName() != 'list item')
     return a.name if a else None
 
 
-def showing(role, name):
-    a = find(role, name)
-    return a is not None and a.getState().contains(pyatspi.STATE_SHOWING)
+def has(state, role, name):
+    return bool(find(role, name)) and find(role, name).getState().contains(state)
 
 
 exe, tmp = sys.argv[1], tempfile.mkdtemp(prefix='vorlix-a11y-')
 os.makedirs(tmp + '/bin')
 shutil.copy(exe, tmp)
-with open(tmp + '/Vorlix.cfg', 'w') as f:
-    f.write('Timer=400\r\n')  # six characters, then the scan interval
-with open(tmp + '/bin/xdg-open', 'w') as f:  # the site link's command, recorded
-    f.write(f'#!/bin/sh\necho "$1" > {tmp}/opened\n')
+open(tmp + '/Vorlix.cfg', 'w').write('Timer=400\r\n')  # six characters, then the scan interval
+# The site link's command, recorded.
+open(tmp + '/bin/xdg-open', 'w').write(f'#!/bin/sh\necho "$1" > {tmp}/opened\n')
 os.chmod(tmp + '/bin/xdg-open', 0o755)
 read_end, write_end = os.pipe()
 procs = [subprocess.Popen(['Xvfb', '-displayfd', str(write_end), '-screen', '0', '1280x1024x24',
@@ -99,13 +88,11 @@ try:
             ('push button', 'Remove', True), ('push button', 'Suspend scanning', True),
             ('push button', 'Resume scanning', True), ('image', 'Status lamp', False),
             ('status bar', '', False), ('list', 'Open windows', False),
-            ('check box', 'Display only Internet Windows', False), ('check box', 'Autostart', False)]:
+            ('check box', 'Display only Internet Windows', False), ('check box', 'Autostart', False),
+            ('link', 'Visit our site: https://www.kelto.example/vorlix', True)]:
         acc = find(role, name)
-        expect(acc is not None, f'{role} {name!r} exposed')
-        if acc is not None and pressable:
-            expect('Action' in pyatspi.listInterfaces(acc), f'{name!r} can be pressed')
-    expect(find('link', '') is None and pyatspi.findDescendant(app(), lambda a: a.getRoleName(
-        ) == 'link' and a.name.startswith('Visit our site: ')), 'the site label is a named link')
+        expect(acc and (not pressable or 'Press' in [acc.queryAction().getName(i) for i in range(
+            acc.queryAction().nActions)]), f'{role} {name!r} exposed, pressable: {pressable}')
 
     # The lamp says what the scanner does, and is heard doing it.
     lamp = find('image', 'Status lamp')
@@ -113,8 +100,6 @@ try:
     expect(lamp.description in ('waiting', 'scanning'), f'lamp on: {lamp.description!r}')
     press(find('push button', 'Suspend scanning'))
     expect(wait(lambda: lamp.description == 'suspended'), 'lamp suspended after Suspend scanning')
-    expect(showing('push button', 'Resume scanning') and not showing('push button', 'Suspend scanning'),
-           'Resume scanning takes the place of Suspend scanning')
     press(find('push button', 'Resume scanning'))
     expect(wait(lambda: lamp.description in ('waiting', 'scanning')), 'lamp on after Resume scanning')
 
@@ -133,21 +118,17 @@ try:
     subprocess.run(['xdotool', 'search', '--name', '^Vorlix v', 'windowactivate', '--sync'])
     subprocess.run(['xdotool', 'type', 'Kbd'])
     for keys, focus, done, what in [
-            ('Tab', 'Add', None, ''),
-            ('Return', 'Add', lambda: '[Kbd]' in entries('Blacklisted titles'), 'added'),
+            ('Tab Return', 'Add', lambda: '[Kbd]' in entries('Blacklisted titles'), 'added'),
             ('Tab End Home', 'Blacklisted titles', None, ''),
             ('Tab space', 'Remove', lambda: '[Kbd]' not in entries('Blacklisted titles'), 'removed'),
-            ('Tab', 'Suspend scanning', None, ''),
-            ('space', 'Resume scanning', lambda: lamp.description == 'suspended', 'suspended'),
+            ('Tab space', 'Resume scanning', lambda: lamp.description == 'suspended', 'suspended'),
             ('Return', 'Suspend scanning', lambda: lamp.description != 'suspended', 'resumed'),
-            ('Tab', 'Hide window list', None, ''),
-            ('space', 'Blacklisted titles', lambda: not showing('frame', 'Vorlix - Window List'),
-             'panel hidden'),
-            ('Tab Tab Tab', 'Show window list', None, ''),
-            ('Return', 'Open windows', lambda: showing('frame', 'Vorlix - Window List'), 'shown'),
-            ('Tab space', 'Display only Internet Windows', lambda: not find(
-                'check box', 'Display only Internet Windows').getState().contains(
-                pyatspi.STATE_CHECKED), 'filter off'),
+            ('Tab space', 'Blacklisted titles', lambda: find('push button', 'Show window list') and
+             not has(pyatspi.STATE_SHOWING, 'frame', 'Vorlix - Window List'), 'panel hidden'),
+            ('Tab Tab Tab Return', 'Open windows',
+             lambda: has(pyatspi.STATE_SHOWING, 'frame', 'Vorlix - Window List'), 'shown'),
+            ('Tab space', 'Display only Internet Windows', lambda: not has(
+                pyatspi.STATE_CHECKED, 'check box', 'Display only Internet Windows'), 'filter off'),
             ('Tab space', 'Autostart', lambda: os.path.isdir(tmp + '/config/autostart'),
              'autostart on'),
             ('Tab Return', None, lambda: os.path.exists(tmp + '/opened'), 'site opened')]:
@@ -161,5 +142,4 @@ finally:
         p.terminate()
         p.wait()
     shutil.rmtree(tmp)
-print('FAILED' if failures else 'PASSED', len(failures), 'failures')
-sys.exit(1 if failures else 0)
+sys.exit(f'FAILED: {len(failures)} failures' if failures else 0)
