@@ -147,32 +147,31 @@ private:
     }
 
     void draw_item(const DRAWITEMSTRUCT& item) {
+        HBITMAP picture = nullptr;
         switch (static_cast<int>(item.CtlID) - kMainFirstId) {
-            case Image1:
-                draw_bitmap(item.hDC, res_.banner, item.rcItem);
-                break;
-            case Command_ADD:
-                draw_bitmap(item.hDC, res_.add, item.rcItem);
-                draw_focus_mark(item);
-                break;
-            case Command_REMOVE:
-                draw_bitmap(item.hDC, res_.remove, item.rcItem);
-                draw_focus_mark(item);
-                break;
-            case Command_Timer:
-                draw_bitmap(item.hDC, res_.active, item.rcItem);
-                draw_focus_mark(item);
-                break;
-            case Command_TimerS:
-                draw_bitmap(item.hDC, res_.suspended, item.rcItem);
-                draw_focus_mark(item);
-                break;
             case Shape_Status:
                 draw_lamp(item);
+                return;
+            case Image1:
+                draw_bitmap(item.hDC, res_.banner, item.rcItem);
+                return;
+            case Command_ADD:
+                picture = res_.add;
+                break;
+            case Command_REMOVE:
+                picture = res_.remove;
+                break;
+            case Command_Timer:
+                picture = res_.active;
+                break;
+            case Command_TimerS:
+                picture = res_.suspended;
                 break;
             default:
-                break;
+                return;
         }
+        draw_bitmap(item.hDC, picture, item.rcItem);
+        draw_focus_mark(item);
     }
 
     // The lamp is a filled circle on the window's own background.
