@@ -1,9 +1,13 @@
-// Where the two windows' controls sit and what the fixed ones say: every
-// toolkit builds its forms from these tables, so the windows look alike on
-// every platform. Bounds are whole twips within the client area.
+// Where the two windows' controls sit, what the fixed ones say and what
+// assistive technology calls them: every toolkit builds its forms from these
+// tables, so the windows look and read alike on every platform. Bounds are
+// whole twips within the client area.
 #pragma once
 
 #include <array>
+#include <string_view>
+
+#include "platform/toolkit.h"
 
 namespace vorlix::platform::layout {
 
@@ -15,6 +19,7 @@ struct Control {
     const char* name;  // the control's name, as the events call it
     Bounds bounds;
     const char* caption;  // fixed text; empty when the program sets it
+    const char* spoken;   // the accessible name; empty when it is the text shown
 };
 
 // The main window's client area.
@@ -36,17 +41,45 @@ enum MainControl : int {
 };
 
 inline constexpr std::array<Control, kMainControls> kMain{{
-    {"Image1", {840, 60, 4350, 465}, ""},
-    {"Text_Title", {120, 600, 3735, 285}, ""},
-    {"Command_ADD", {3960, 600, 915, 315}, ""},
-    {"Command_Window", {5115, 615, 630, 330}, ">>  <<"},
-    {"List_Title", {120, 1080, 5775, 2400}, ""},
-    {"Command_REMOVE", {720, 3600, 1590, 330}, ""},
-    {"Command_TimerS", {3000, 3600, 2235, 435}, ""},
-    {"Command_Timer", {3600, 3600, 1380, 435}, ""},
-    {"Shape_Status", {5400, 3660, 255, 255}, ""},
-    {"Label_Status", {240, 4080, 5535, 255}, ""},
+    {"Image1", {840, 60, 4350, 465}, "", "Vorlix"},
+    {"Text_Title", {120, 600, 3735, 285}, "", "Title"},
+    {"Command_ADD", {3960, 600, 915, 315}, "", "Add"},
+    {"Command_Window", {5115, 615, 630, 330}, ">>  <<", "Hide window list"},
+    {"List_Title", {120, 1080, 5775, 2400}, "", "Blacklisted titles"},
+    {"Command_REMOVE", {720, 3600, 1590, 330}, "", "Remove"},
+    {"Command_TimerS", {3000, 3600, 2235, 435}, "", "Resume scanning"},
+    {"Command_Timer", {3600, 3600, 1380, 435}, "", "Suspend scanning"},
+    {"Shape_Status", {5400, 3660, 255, 255}, "", "Status lamp"},
+    {"Label_Status", {240, 4080, 5535, 255}, "", "Status"},
 }};
+
+// The order the keyboard's Tab visits the main window's controls: the title
+// field, the title list and the panel button keep their places among the rest.
+inline constexpr std::array<MainControl, 7> kMainTabOrder{
+    Text_Title,    Command_ADD,    List_Title,    Command_REMOVE,
+    Command_Timer, Command_TimerS, Command_Window};
+
+// Command_Window's name follows its caption: the design caption means the
+// panel is shown, so the button hides it.
+inline const char* window_button_name(std::string_view caption) {
+    return caption == kMain[Command_Window].caption ? kMain[Command_Window].spoken
+                                                    : "Show window list";
+}
+
+// The lamp's state as a word, by the colour the behaviour gives it: red while
+// a scan runs, green between scans, yellow while suspended.
+inline const char* lamp_state(Colour colour) {
+    switch (colour) {
+        case 0xFF:
+            return "scanning";
+        case 0xC000:
+            return "waiting";
+        case 0xEEDD:
+            return "suspended";
+        default:
+            return "";
+    }
+}
 
 // The panel: its client width and its outer height.
 inline constexpr int kPanelWidth = 5175;
@@ -65,13 +98,16 @@ enum PanelControl : int {
 };
 
 inline constexpr std::array<Control, kPanelControls> kPanel{{
-    {"List_Window", {120, 120, 4935, 1815}, ""},
-    {"Check_IWindows", {240, 2040, 3015, 255}, "Display only Internet Windows"},
-    {"Check_Autostart", {3720, 2040, 1215, 255}, "Autostart"},
-    {"Line1", {120, 2400, 4920, 30}, ""},
-    {"Label_Notice", {240, 2520, 4695, 255}, ""},
-    {"Line2", {120, 3060, 4920, 30}, ""},
-    {"Label_Site", {240, 3150, 4695, 255}, ""},
+    {"List_Window", {120, 120, 4935, 1815}, "", "Open windows"},
+    {"Check_IWindows", {240, 2040, 3015, 255}, "Display only Internet Windows", ""},
+    {"Check_Autostart", {3720, 2040, 1215, 255}, "Autostart", ""},
+    {"Line1", {120, 2400, 4920, 30}, "", ""},
+    {"Label_Notice", {240, 2520, 4695, 255}, "", ""},
+    {"Line2", {120, 3060, 4920, 30}, "", ""},
+    {"Label_Site", {240, 3150, 4695, 255}, "", ""},
 }};
+
+inline constexpr std::array<PanelControl, 4> kPanelTabOrder{List_Window, Check_IWindows,
+                                                            Check_Autostart, Label_Site};
 
 }  // namespace vorlix::platform::layout

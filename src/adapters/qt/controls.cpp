@@ -1,11 +1,13 @@
 #include "adapters/qt/controls.h"
 
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QString>
 
 #include "adapters/qt/units.h"
+#include "platform/form_layout.h"
 
 namespace vorlix::platform::qt {
 
@@ -71,14 +73,108 @@ void ListBox::focus() {
     setFocus(Qt::OtherFocusReason);
 }
 
-PictureButton::PictureButton(QWidget* parent, const char* name, const QPixmap& picture,
-                             std::function<void()> on_click)
+namespace {
+
+// A control's face to assistive technology with the role we choose; a
+// label's text is its name unless it has one of its own, and the labels that
+// answer clicks can be pressed.
+class RoleAccessible : public QAccessibleWidget {
+public:
+    RoleAccessible(QWidget* widget, QAccessible::Role role) : QAccessibleWidget(widget, role) {}
+
+    QString text(QAccessible::Text t) const override {
+        const auto* label = qobject_cast<const QLabel*>(widget());
+        if (t == QAccessible::Name && label != nullptr && widget()->accessibleName().isEmpty()) {
+            return label->text();
+        }
+        return QAccessibleWidget::text(t);
+    }
+    QStringList actionNames() const override {
+        QStringList names = QAccessibleWidget::actionNames();
+        if (clickable() != nullptr) names.prepend(pressAction());
+        return names;
+    }
+    void doAction(const QString& name) override {
+        if (name == pressAction() && clickable() != nullptr) {
+            clickable()->click();
+        } else {
+            QAccessibleWidget::doAction(name);
+        }
+    }
+
+private:
+    ClickLabel* clickable() const { return dynamic_cast<ClickLabel*>(widget()); }
+};
+
+QAccessibleInterface* accessible_role(const QString& class_name, QObject* object) {
+    auto* widget = qobject_cast<QWidget*>(object);
+    // The two forms are plain widgets: announce them as windows, by caption.
+    if (widget != nullptr && widget->isWindow() && class_name == QLatin1String("QWidget")) {
+        return new RoleAccessible(widget, QAccessible::Window);
+    }
+    if (dynamic_cast<Lamp*>(object) != nullptr)
+        return new RoleAccessible(widget, QAccessible::Graphic);
+    if (dynamic_cast<StatusLine*>(object) != nullptr) {
+        return new RoleAccessible(widget, QAccessible::StatusBar);
+    }
+    if (dynamic_cast<PictureButton*>(object) != nullptr) {
+        return new RoleAccessible(widget, QAccessible::PushButton);
+    }
+    if (dynamic_cast<ClickLabel*>(object) != nullptr) {
+        return new RoleAccessible(widget, QAccessible::Link);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+void install_accessible_roles() {
+    QAccessible::installFactory(&accessible_role);  // a second install is ignored
+}
+
+ClickLabel::ClickLabel(QWidget* parent, const char* name, std::function<void()> on_click)
     : QLabel(parent), on_click_(std::move(on_click)) {
     setObjectName(QLatin1String(name));
+    setFocusPolicy(Qt::TabFocus);
+    setCursor(hand_cursor());
+}
+
+void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
+        click();
+    }
+}
+
+void ClickLabel::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return ||
+        event->key() == Qt::Key_Enter) {
+        click();
+        return;
+    }
+    QLabel::keyPressEvent(event);
+}
+
+void ClickLabel::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    if (!hasFocus()) return;
+    // A dotted frame in the text's colour, the classic focus mark.
+    QPainter painter(this);
+    painter.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DotLine));
+    painter.drawRect(focus_area().intersected(rect()).adjusted(0, 0, -1, -1));
+}
+
+QRect ClickLabel::focus_area() const {
+    return fontMetrics()
+        .boundingRect(contentsRect(), int(alignment()), text())
+        .adjusted(-3, -1, 3, 1);
+}
+
+PictureButton::PictureButton(QWidget* parent, const char* name, const char* spoken,
+                             const QPixmap& picture, std::function<void()> on_click)
+    : ClickLabel(parent, name, std::move(on_click)) {
+    setAccessibleName(QString::fromUtf8(spoken));
     setPixmap(picture);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    setFocusPolicy(Qt::NoFocus);
-    setCursor(hand_cursor());
 }
 
 void PictureButton::mousePressEvent(QMouseEvent* event) {
@@ -87,34 +183,35 @@ void PictureButton::mousePressEvent(QMouseEvent* event) {
 
 void PictureButton::mouseReleaseEvent(QMouseEvent* event) {
     // As with a button: the click counts when the press and the release are both on it.
-    const bool click = pressed_ && event->button() == Qt::LeftButton &&
+    const bool on_it = pressed_ && event->button() == Qt::LeftButton &&
                        rect().contains(event->position().toPoint());
     pressed_ = false;
-    if (click && on_click_) on_click_();
+    if (on_it) click();
 }
 
-ClickLabel::ClickLabel(QWidget* parent, const char* name, std::function<void()> on_click)
-    : QLabel(parent), on_click_(std::move(on_click)) {
+QRect PictureButton::focus_area() const {
+    // Inside the picture's edge, where the artwork's own border is.
+    return QRect(QPoint(0, 0), pixmap().deviceIndependentSize().toSize()).adjusted(1, 1, -1, -1);
+}
+
+Lamp::Lamp(QWidget* parent, const char* name, const char* spoken, Colour colour)
+    : QWidget(parent), colour_(colour) {
     setObjectName(QLatin1String(name));
-    setCursor(hand_cursor());
-}
-
-void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) &&
-        on_click_) {
-        on_click_();
-    }
-}
-
-Lamp::Lamp(QWidget* parent, const char* name, Colour colour) : QWidget(parent), colour_(colour) {
-    setObjectName(QLatin1String(name));
+    setAccessibleName(QString::fromUtf8(spoken));
+    setAccessibleDescription(QString::fromUtf8(layout::lamp_state(colour)));
     setFocusPolicy(Qt::NoFocus);
 }
 
 void Lamp::set_colour(Colour colour) {
     if (colour == colour_) return;
     colour_ = colour;
+    // Announced to assistive technology as a description change.
+    setAccessibleDescription(QString::fromUtf8(layout::lamp_state(colour)));
     update();
+}
+
+StatusLine::StatusLine(QWidget* parent, const char* name) : QLabel(parent) {
+    setObjectName(QLatin1String(name));
 }
 
 void Lamp::paintEvent(QPaintEvent*) {

@@ -38,37 +38,49 @@ private:
     bool quiet_ = false;  // set while our own calls change the entries
 };
 
-// A picture used as a button: no focus, no caption, clicked anywhere on it.
-class PictureButton : public QLabel {
+// A label that answers a click (Label_Site), and Space or Return once Tab
+// has brought the focus to it (a mouse click leaves the focus where it
+// was); assistive technology sees a link that can be pressed.
+class ClickLabel : public QLabel {
 public:
-    PictureButton(QWidget* parent, const char* name, const QPixmap& picture,
+    ClickLabel(QWidget* parent, const char* name, std::function<void()> on_click);
+    void click() const {
+        if (on_click_) on_click_();
+    }
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    // Where the focus mark goes: around the words.
+    virtual QRect focus_area() const;
+
+private:
+    std::function<void()> on_click_;
+};
+
+// A picture used as a button, no caption, clicked anywhere on it; to
+// assistive technology a push button named `spoken`.
+class PictureButton : public ClickLabel {
+public:
+    PictureButton(QWidget* parent, const char* name, const char* spoken, const QPixmap& picture,
                   std::function<void()> on_click);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    QRect focus_area() const override;
 
 private:
-    std::function<void()> on_click_;
     bool pressed_ = false;
 };
 
-// A label that answers a click (Label_Site).
-class ClickLabel : public QLabel {
-public:
-    ClickLabel(QWidget* parent, const char* name, std::function<void()> on_click);
-
-protected:
-    void mouseReleaseEvent(QMouseEvent* event) override;
-
-private:
-    std::function<void()> on_click_;
-};
-
-// The status lamp: a filled circle with a thin dark rim.
+// The status lamp: a filled circle with a thin dark rim. Assistive
+// technology reads its state ("waiting", "scanning", "suspended") as its
+// description.
 class Lamp : public QWidget {
 public:
-    Lamp(QWidget* parent, const char* name, Colour colour);
+    Lamp(QWidget* parent, const char* name, const char* spoken, Colour colour);
     void set_colour(Colour colour);
     Colour colour() const { return colour_; }
 
@@ -78,6 +90,18 @@ protected:
 private:
     Colour colour_;
 };
+
+// The status line: its text is its accessible name, so every new line is
+// announced as a name change of a status bar.
+class StatusLine : public QLabel {
+public:
+    StatusLine(QWidget* parent, const char* name);
+};
+
+// Gives the forms, the pictures, the lamp, the status line and the site
+// label their roles (window, push button, image, status bar, link) for
+// assistive technology. Installed once per process.
+void install_accessible_roles();
 
 // Text_Title: Return raises the key-down event; other keys are the box's own.
 class TitleEdit : public QLineEdit {

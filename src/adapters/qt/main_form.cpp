@@ -27,51 +27,55 @@ public:
         banner->setPixmap(art("banner.png"));
         banner->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         banner->setGeometry(bounds(units_, Image1));
+        banner->setAccessibleName(QString::fromUtf8(kMain[Image1].spoken));
 
         text_ = new TitleEdit(this, [this](int key, int shift) {
             if (events_ != nullptr) events_->Text_Title_KeyDown(key, shift);
         });
         text_->setGeometry(bounds(units_, Text_Title));
 
-        auto* add = new PictureButton(this, kMain[Command_ADD].name, art("add.png"),
-                                      on(&Events::Command_ADD_Click));
-        add->setGeometry(bounds(units_, Command_ADD));
+        install_accessible_roles();
+        QWidget* control[kMainControls] = {};
+        control[Text_Title] = text_;
+        text_->setAccessibleName(QString::fromUtf8(kMain[Text_Title].spoken));
+
+        control[Command_ADD] = picture(Command_ADD, "add.png", &Events::Command_ADD_Click);
 
         window_ = new QPushButton(QString::fromUtf8(kMain[Command_Window].caption), this);
         window_->setObjectName(QLatin1String(kMain[Command_Window].name));
         window_->setCursor(hand_cursor());
         window_->setGeometry(bounds(units_, Command_Window));
+        window_->setAccessibleName(QString::fromUtf8(kMain[Command_Window].spoken));
+        window_->setAutoDefault(true);  // Return presses it, as Space does
+        control[Command_Window] = window_;
         connect(window_, &QPushButton::clicked, this, on(&Events::Command_Window_Click));
 
         list_ = new ListBox(this, kMain[List_Title].name, on(&Events::List_Title_Click));
         list_->setGeometry(bounds(units_, List_Title));
+        list_->setAccessibleName(QString::fromUtf8(kMain[List_Title].spoken));
+        control[List_Title] = list_;
 
-        auto* remove = new PictureButton(this, kMain[Command_REMOVE].name, art("remove.png"),
-                                         on(&Events::Command_REMOVE_Click));
-        remove->setGeometry(bounds(units_, Command_REMOVE));
-
-        suspended_ = new PictureButton(this, kMain[Command_TimerS].name, art("suspended.png"),
-                                       on(&Events::Command_TimerS_Click));
-        suspended_->setGeometry(bounds(units_, Command_TimerS));
+        control[Command_REMOVE] =
+            picture(Command_REMOVE, "remove.png", &Events::Command_REMOVE_Click);
+        suspended_ = picture(Command_TimerS, "suspended.png", &Events::Command_TimerS_Click);
         suspended_->hide();
+        control[Command_TimerS] = suspended_;
+        active_ = picture(Command_Timer, "active.png", &Events::Command_Timer_Click);
+        control[Command_Timer] = active_;
 
-        active_ = new PictureButton(this, kMain[Command_Timer].name, art("active.png"),
-                                    on(&Events::Command_Timer_Click));
-        active_->setGeometry(bounds(units_, Command_Timer));
-
-        lamp_ = new Lamp(this, kMain[Shape_Status].name, 0xFFFF);
+        lamp_ = new Lamp(this, kMain[Shape_Status].name, kMain[Shape_Status].spoken, 0xFFFF);
         lamp_->setGeometry(bounds(units_, Shape_Status));
 
-        status_ = new QLabel(this);
-        status_->setObjectName(QLatin1String(kMain[Label_Status].name));
+        status_ = new StatusLine(this, kMain[Label_Status].name);
         status_->setAutoFillBackground(true);
         QPalette palette = status_->palette();
         palette.setColor(QPalette::Window, packed_colour(0xC0FFFF));
         status_->setPalette(palette);
         status_->setGeometry(bounds(units_, Label_Status));
 
-        setTabOrder(text_, list_);
-        setTabOrder(list_, window_);
+        for (std::size_t i = 1; i < kMainTabOrder.size(); ++i) {
+            setTabOrder(control[kMainTabOrder[i - 1]], control[kMainTabOrder[i]]);
+        }
         text_->setFocus(Qt::OtherFocusReason);
     }
 
@@ -91,6 +95,13 @@ protected:
     }
 
 private:
+    PictureButton* picture(MainControl c, const char* art_name, void (Events::*click)()) {
+        auto* button =
+            new PictureButton(this, kMain[c].name, kMain[c].spoken, art(art_name), on(click));
+        button->setGeometry(bounds(units_, c));
+        return button;
+    }
+
     QPixmap background_ = art("background.png");
     TitleEdit* text_;
     QPushButton* window_;
@@ -118,13 +129,29 @@ public:
     ListBoxView& title_list() override { return *form_->list(); }
     void set_lamp(Colour colour) override { form_->lamp()->set_colour(colour); }
     void set_status(std::string_view text) override { form_->status()->setText(text_of(text)); }
-    void set_active_picture_visible(bool visible) override { form_->active()->setVisible(visible); }
+    void set_active_picture_visible(bool visible) override {
+        set_picture_visible(form_->active(), visible);
+    }
     void set_suspended_picture_visible(bool visible) override {
-        form_->suspended()->setVisible(visible);
+        set_picture_visible(form_->suspended(), visible);
     }
     void set_window_button_caption(std::string_view caption) override {
         form_->window_button()->setText(text_of(caption));
+        form_->window_button()->setAccessibleName(QString::fromUtf8(window_button_name(caption)));
     }
+
+private:
+    // The Active and Suspended pictures take turns in one place: the focus
+    // that the hidden one had passes to the one shown next, so Space or
+    // Return again undoes what it did.
+    void set_picture_visible(PictureButton* picture, bool visible) {
+        if (!visible && picture->hasFocus()) focus_to_twin_ = true;
+        picture->setVisible(visible);
+        if (visible && focus_to_twin_) picture->setFocus(Qt::TabFocusReason);
+        if (visible) focus_to_twin_ = false;
+    }
+
+    bool focus_to_twin_ = false;
 };
 
 }  // namespace

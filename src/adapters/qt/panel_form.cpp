@@ -46,6 +46,8 @@ public:
 
         list_ = new ListBox(this, kPanel[List_Window].name, on(&Events::List_Window_Click));
         list_->setGeometry(bounds(units_, List_Window));
+        list_->setAccessibleName(QString::fromUtf8(kPanel[List_Window].spoken));
+        install_accessible_roles();
 
         check_iwindows_ =
             make_panel_check(this, kPanel[Check_IWindows].name, kPanel[Check_IWindows].caption);
@@ -64,8 +66,14 @@ public:
         site_ = make_white_label(new ClickLabel(this, site, on(&Events::Label_Site_Click)), site);
         site_->setGeometry(bounds(units_, Label_Site));
 
-        setTabOrder(list_, check_iwindows_);
-        setTabOrder(check_iwindows_, autostart_);
+        QWidget* control[kPanelControls] = {};
+        control[List_Window] = list_;
+        control[Check_IWindows] = check_iwindows_;
+        control[Check_Autostart] = autostart_;
+        control[Label_Site] = site_;
+        for (std::size_t i = 1; i < kPanelTabOrder.size(); ++i) {
+            setTabOrder(control[kPanelTabOrder[i - 1]], control[kPanelTabOrder[i]]);
+        }
         list_->setFocus(Qt::OtherFocusReason);
     }
 

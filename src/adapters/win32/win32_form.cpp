@@ -46,6 +46,13 @@ void draw_bitmap(HDC dc, HBITMAP bitmap, const RECT& area) {
     DeleteDC(memory);
 }
 
+void draw_focus_mark(const DRAWITEMSTRUCT& item) {
+    if ((item.itemState & ODS_FOCUS) == 0) return;
+    RECT mark = item.rcItem;
+    InflateRect(&mark, -1, -1);
+    DrawFocusRect(item.hDC, &mark);
+}
+
 Form::~Form() {
     destroy();
 }
@@ -108,6 +115,40 @@ bool Form::set_cursor(WPARAM wp, LPARAM lp) {
         }
     }
     return false;
+}
+
+bool Form::press_focused_button(WPARAM wp) {
+    if (LOWORD(wp) != IDOK || HIWORD(wp) != 0) return false;
+    HWND focus = GetFocus();
+    if (GetParent(focus) != hwnd_ ||
+        (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_BUTTON) == 0) {
+        return false;
+    }
+    const LONG type = GetWindowLongW(focus, GWL_STYLE) & BS_TYPEMASK;
+    if (type != BS_PUSHBUTTON && type != BS_OWNERDRAW) return false;
+    SendMessageW(focus, BM_CLICK, 0, 0);
+    return true;
+}
+
+bool Form::keep_focus(UINT msg, WPARAM wp) {
+    if (msg == WM_ACTIVATE && LOWORD(wp) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(hwnd_, focus)) last_focus_ = focus;
+        return false;
+    }
+    if (msg != WM_SETFOCUS) return false;
+    HWND to = last_focus_ != nullptr && IsWindowVisible(last_focus_) != FALSE
+                  ? last_focus_
+                  : GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+    if (to == nullptr) return false;
+    SetFocus(to);
+    return true;
+}
+
+void Form::order_tabs(const HWND* order, std::size_t count) {
+    for (std::size_t i = 1; i < count; ++i) {
+        SetWindowPos(order[i], order[i - 1], 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
 }
 
 RECT Form::outer() const {

@@ -50,6 +50,11 @@ int shift_state();
 std::wstring window_text(HWND h);
 // Draws `bitmap` stretched over `area` of `dc`.
 void draw_bitmap(HDC dc, HBITMAP bitmap, const RECT& area);
+// The dotted focus mark just inside an owner-drawn button that has the focus.
+void draw_focus_mark(const DRAWITEMSTRUCT& item);
+// An owner-drawn push button: named by its window text, a tab stop, pressed
+// by a click, Space or Return.
+inline constexpr DWORD kDrawnButton = BS_OWNERDRAW | WS_TABSTOP;
 
 class Form {
 public:
@@ -79,6 +84,14 @@ protected:
 
     // The hand cursor over the controls that carry it.
     bool set_cursor(WPARAM wp, LPARAM lp);
+    // Return on a focused push button (ours are not dialogs, so the keyboard
+    // navigation turns it into IDOK) presses that button, as Space does.
+    bool press_focused_button(WPARAM wp);
+    // On activation the focus goes back to the control that had it (the
+    // first tab stop at first), as in a dialog, so the keyboard works at once.
+    bool keep_focus(UINT msg, WPARAM wp);
+    // Orders the tab stops (z-order) as `order` lists them.
+    void order_tabs(const HWND* order, std::size_t count);
 
     RECT outer() const;
     float outer_left() const { return res_.twips_x(outer().left); }
@@ -94,6 +107,7 @@ protected:
 
 private:
     std::vector<HWND> hand_controls_;
+    HWND last_focus_ = nullptr;
 };
 
 }  // namespace vorlix::platform::win32

@@ -13,7 +13,6 @@ constexpr Colour kLightYellow = 0xC0FFFF;
 constexpr Colour kDesignLamp = 0x00FFFF;
 constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW;
 constexpr DWORD kMainExStyle = 0;
-constexpr DWORD kPicture = SS_OWNERDRAW | SS_NOTIFY;
 
 class MainWindow final : public Form, public MainWindowView {
 public:
@@ -24,19 +23,32 @@ public:
                outer_height_for(kMainHeight, kMainStyle, kMainExStyle));
         add(L"STATIC", SS_OWNERDRAW, Image1, false);
         text_title_ = add(L"EDIT", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, Text_Title, false);
-        add(L"STATIC", kPicture, Command_ADD, true);
+        HWND control[kMainControls] = {};
+        control[Text_Title] = text_title_;
+        control[Command_ADD] = add(L"BUTTON", kDrawnButton, Command_ADD, true);
         command_window_ = add(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, Command_Window, true);
+        control[Command_Window] = command_window_;
         title_list_.attach(add(L"LISTBOX", kListBoxStyle, List_Title, true));
-        add(L"STATIC", kPicture, Command_REMOVE, true);
-        suspended_ = add(L"STATIC", kPicture, Command_TimerS, true);
+        control[List_Title] = title_list_.hwnd();
+        control[Command_REMOVE] = add(L"BUTTON", kDrawnButton, Command_REMOVE, true);
+        suspended_ = add(L"BUTTON", kDrawnButton, Command_TimerS, true);
         ShowWindow(suspended_, SW_HIDE);
-        active_ = add(L"STATIC", kPicture, Command_Timer, true);
+        control[Command_TimerS] = suspended_;
+        active_ = add(L"BUTTON", kDrawnButton, Command_Timer, true);
+        control[Command_Timer] = active_;
         lamp_control_ = add(L"STATIC", SS_OWNERDRAW, Shape_Status, false);
+        control[Shape_Status] = lamp_control_;
         status_ = add(L"STATIC", SS_LEFT | SS_NOPREFIX, Label_Status, false);
 
-        // Tab order: the title field, the title list, then the panel button.
-        SetWindowPos(title_list_.hwnd(), text_title_, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        // Where the text is not shown, it names the control for assistive
+        // technology.
+        for (MainControl c : {Command_ADD, Command_REMOVE, Command_Timer, Command_TimerS,
+                              Shape_Status, List_Title}) {
+            SetWindowTextW(control[c], widen(kMain[c].spoken).c_str());
+        }
+        HWND tabs[kMainTabOrder.size()] = {};
+        for (std::size_t i = 0; i < kMainTabOrder.size(); ++i) tabs[i] = control[kMainTabOrder[i]];
+        order_tabs(tabs, kMainTabOrder.size());
 
         // Return is handled on key-down, so the edit control is subclassed.
         SetWindowLongPtrW(text_title_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -81,10 +93,10 @@ public:
         SetWindowTextW(status_, widen(text).c_str());
     }
     void set_active_picture_visible(bool visible) override {
-        ShowWindow(active_, visible ? SW_SHOW : SW_HIDE);
+        set_picture_visible(active_, visible);
     }
     void set_suspended_picture_visible(bool visible) override {
-        ShowWindow(suspended_, visible ? SW_SHOW : SW_HIDE);
+        set_picture_visible(suspended_, visible);
     }
     void set_window_button_caption(std::string_view caption) override {
         SetWindowTextW(command_window_, widen(caption).c_str());
@@ -93,6 +105,15 @@ public:
 private:
     HWND add(const wchar_t* control_class, DWORD style, MainControl c, bool hand) {
         return Form::add(control_class, style, kMainFirstId + c, kMain[c], hand, res_.font);
+    }
+
+    // The Active and Suspended pictures take turns in one place: the focus
+    // that the hidden one had passes to the one shown next.
+    void set_picture_visible(HWND picture, bool visible) {
+        if (!visible && GetFocus() == picture) focus_to_twin_ = true;
+        ShowWindow(picture, visible ? SW_SHOW : SW_HIDE);
+        if (visible && focus_to_twin_) SetFocus(picture);
+        if (visible) focus_to_twin_ = false;
     }
 
     static LRESULT CALLBACK title_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
@@ -126,28 +147,31 @@ private:
     }
 
     void draw_item(const DRAWITEMSTRUCT& item) {
+        HBITMAP picture = nullptr;
         switch (static_cast<int>(item.CtlID) - kMainFirstId) {
-            case Image1:
-                draw_bitmap(item.hDC, res_.banner, item.rcItem);
-                break;
-            case Command_ADD:
-                draw_bitmap(item.hDC, res_.add, item.rcItem);
-                break;
-            case Command_REMOVE:
-                draw_bitmap(item.hDC, res_.remove, item.rcItem);
-                break;
-            case Command_Timer:
-                draw_bitmap(item.hDC, res_.active, item.rcItem);
-                break;
-            case Command_TimerS:
-                draw_bitmap(item.hDC, res_.suspended, item.rcItem);
-                break;
             case Shape_Status:
                 draw_lamp(item);
+                return;
+            case Image1:
+                draw_bitmap(item.hDC, res_.banner, item.rcItem);
+                return;
+            case Command_ADD:
+                picture = res_.add;
+                break;
+            case Command_REMOVE:
+                picture = res_.remove;
+                break;
+            case Command_Timer:
+                picture = res_.active;
+                break;
+            case Command_TimerS:
+                picture = res_.suspended;
                 break;
             default:
-                break;
+                return;
         }
+        draw_bitmap(item.hDC, picture, item.rcItem);
+        draw_focus_mark(item);
     }
 
     // The lamp is a filled circle on the window's own background.
@@ -168,6 +192,7 @@ private:
     }
 
     LRESULT on_message(UINT msg, WPARAM wp, LPARAM lp) override {
+        if (keep_focus(msg, wp)) return 0;
         switch (msg) {
             case WM_ERASEBKGND:
                 paint_background(reinterpret_cast<HDC>(wp));
@@ -187,7 +212,7 @@ private:
                 if (set_cursor(wp, lp)) return TRUE;
                 break;
             case WM_COMMAND:
-                on_command(LOWORD(wp) - kMainFirstId, HIWORD(wp));
+                if (!press_focused_button(wp)) on_command(LOWORD(wp) - kMainFirstId, HIWORD(wp));
                 return 0;
             case WM_CLOSE: {
                 int cancel = 0;
@@ -205,16 +230,16 @@ private:
     void on_command(int control, int code) {
         switch (control) {
             case Command_ADD:
-                if (code == STN_CLICKED) events_.Command_ADD_Click();
+                if (code == BN_CLICKED) events_.Command_ADD_Click();
                 break;
             case Command_REMOVE:
-                if (code == STN_CLICKED) events_.Command_REMOVE_Click();
+                if (code == BN_CLICKED) events_.Command_REMOVE_Click();
                 break;
             case Command_Timer:
-                if (code == STN_CLICKED) events_.Command_Timer_Click();
+                if (code == BN_CLICKED) events_.Command_Timer_Click();
                 break;
             case Command_TimerS:
-                if (code == STN_CLICKED) events_.Command_TimerS_Click();
+                if (code == BN_CLICKED) events_.Command_TimerS_Click();
                 break;
             case Command_Window:
                 if (code == BN_CLICKED) events_.Command_Window_Click();
@@ -238,6 +263,7 @@ private:
     WNDPROC edit_proc_ = nullptr;
     HBRUSH status_brush_ = nullptr;
     Colour lamp_ = kDesignLamp;
+    bool focus_to_twin_ = false;
 };
 
 }  // namespace

@@ -31,8 +31,16 @@ public:
         add(L"STATIC", SS_ETCHEDHORZ, Line1, false, res_.font);
         notice_ = add(L"STATIC", SS_CENTER | SS_NOPREFIX, Label_Notice, false, res_.bold_font);
         add(L"STATIC", SS_ETCHEDHORZ, Line2, false, res_.font);
-        site_ =
-            add(L"STATIC", SS_CENTER | SS_NOPREFIX | SS_NOTIFY, Label_Site, true, res_.bold_font);
+        site_ = add(L"BUTTON", kDrawnButton, Label_Site, true, res_.bold_font);
+        HWND control[kPanelControls] = {};
+        control[List_Window] = window_list_.hwnd();
+        control[Check_IWindows] = check_iwindows_;
+        control[Check_Autostart] = autostart_;
+        control[Label_Site] = site_;
+        HWND tabs[kPanelTabOrder.size()] = {};
+        for (std::size_t i = 0; i < kPanelTabOrder.size(); ++i)
+            tabs[i] = control[kPanelTabOrder[i]];
+        order_tabs(tabs, kPanelTabOrder.size());
     }
 
     ~Panel() override {
@@ -84,7 +92,22 @@ private:
         return Form::add(control_class, style, kPanelFirstId + c, kPanel[c], hand, font);
     }
 
+    // The site link: white bold words centred on the red, a button so that
+    // the keyboard reaches it and assistive technology can press it.
+    void draw_site(const DRAWITEMSTRUCT& item) {
+        FillRect(item.hDC, &item.rcItem, red_brush_);
+        const std::wstring text = window_text(item.hwndItem);
+        RECT area = item.rcItem;
+        HGDIOBJ old_font = SelectObject(item.hDC, res_.bold_font);
+        SetTextColor(item.hDC, kWhite);
+        SetBkMode(item.hDC, TRANSPARENT);
+        DrawTextW(item.hDC, text.c_str(), -1, &area, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
+        SelectObject(item.hDC, old_font);
+        draw_focus_mark(item);
+    }
+
     LRESULT on_message(UINT msg, WPARAM wp, LPARAM lp) override {
+        if (keep_focus(msg, wp)) return 0;
         switch (msg) {
             case WM_ERASEBKGND: {
                 RECT client{};
@@ -102,10 +125,14 @@ private:
                 SetBkColor(dc, kRed);
                 return reinterpret_cast<LRESULT>(red_brush_);
             }
+            case WM_DRAWITEM:
+                draw_site(*reinterpret_cast<DRAWITEMSTRUCT*>(lp));
+                return TRUE;
             case WM_SETCURSOR:
                 if (set_cursor(wp, lp)) return TRUE;
                 break;
             case WM_COMMAND:
+                if (press_focused_button(wp)) return 0;
                 // Each handler may end with this object gone: nothing after it.
                 switch (LOWORD(wp) - kPanelFirstId) {
                     case List_Window:
@@ -115,7 +142,7 @@ private:
                         if (HIWORD(wp) == BN_CLICKED) events_.Check_Autostart_Click();
                         return 0;
                     case Label_Site:
-                        if (HIWORD(wp) == STN_CLICKED) events_.Label_Site_Click();
+                        if (HIWORD(wp) == BN_CLICKED) events_.Label_Site_Click();
                         return 0;
                     default:
                         return 0;
