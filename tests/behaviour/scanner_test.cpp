@@ -13,10 +13,10 @@ TEST_F(ScanTick, RefreshesTheListThenClosesWhatItFindsAndCountsWithTheLampRedMea
     start();
     windows.add("Notes");
     const auto popup = windows.add("a - Microsoft Internet Explorer");
-    std::vector<platform::Colour> lamps;
-    toolkit.every_yield = [&] { lamps.push_back(main().lamp); };
+    platform::Colour lamp = 0;
+    toolkit.after_yields(1, [&] { lamp = main().lamp; });
     ASSERT_TRUE(tick());
-    EXPECT_EQ(lamps.back(), app::kLampRed);
+    EXPECT_EQ(lamp, app::kLampRed);
     EXPECT_EQ(window_titles(), Lines{"a - Microsoft Internet Explorer"});
     EXPECT_EQ(windows.close_requests, std::vector<platform::WindowId>{popup});
     EXPECT_EQ(main().status, "  Killed 1 popup");

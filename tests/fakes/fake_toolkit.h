@@ -151,7 +151,6 @@ struct FakeToolkit final : platform::Toolkit {
     platform::AppInfo app{"/opt/vorlix", "vorlix", '/', ""};
     long yields = 0;
     std::multimap<long, std::function<void()>> scripted;
-    std::function<void()> every_yield;  // inside every yield, after the scripted events
     FakeMainWindow* main = nullptr;
     FakePanel* panel = nullptr;
     std::vector<FakeTimer*> timers;  // live ones, in order of creation
@@ -222,10 +221,6 @@ inline void FakeToolkit::do_events() {
     scripted.erase(k);
     for (auto& event : due) {
         if (!ended) event();
-    }
-    if (every_yield && !ended) {
-        const auto event = every_yield;  // copied: it may replace itself
-        event();
     }
 }
 
