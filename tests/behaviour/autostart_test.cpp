@@ -26,8 +26,10 @@ TEST(RegistrationData, ThePathQuotedWhenItHoldsABlank) {
 
 class Autostart : public ::testing::Test, public ProgramFixture {
 protected:
+    // Where a log-on reads it.
     std::optional<RegValue> stored() {
-        return registry.get(platform::kHkeyCurrentUser, autostart::kRunKey, autostart::kValueName);
+        return registry.get(platform::kHkeyCurrentUser,
+                            "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Kelto_Vorlix");
     }
     std::string this_copy() { return autostart::registration_data(toolkit.app) + '\0'; }
 };

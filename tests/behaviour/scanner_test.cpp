@@ -52,10 +52,10 @@ TEST_F(ScanTick, SuspendAndResumeSwapPicturesLampAndTimer) {
     for (const bool on : {false, true}) {
         on ? main().events.Command_TimerS_Click() : main().events.Command_Timer_Click();
         EXPECT_EQ(Timer_Destroy().enabled(), on);
-        EXPECT_EQ(tick(), on);
         EXPECT_EQ(main().active, on);
         EXPECT_EQ(main().suspended, !on);
         EXPECT_EQ(main().lamp, on ? app::kLampGreen : app::kLampYellow);
+        EXPECT_EQ(tick(), on);
     }
 }
 

@@ -11,6 +11,7 @@ class StartUp : public ::testing::Test, public ProgramFixture {};
 TEST_F(StartUp, WithoutDataFilesUsesDefaultsCentresThePairAndClosingEndsItWithoutWriting) {
     start();
     EXPECT_EQ(main().caption.rfind("Vorlix v", 0), 0u) << main().caption;
+    EXPECT_NE(main().caption.find(" (build "), std::string::npos) << main().caption;
     EXPECT_TRUE(titles().empty());
     EXPECT_EQ(state().browser_names, Lines{kIe});
     EXPECT_EQ(Timer_Destroy().interval(), 3000);
