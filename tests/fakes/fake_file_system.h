@@ -1,13 +1,14 @@
 // An in-memory file system for tests: files are byte strings, and every
-// operation can be made to fail for given paths, the way a locked file or a
-// full disk would.
+// operation can be made to fail on given paths, as a locked file or a full
+// disk would.
 #pragma once
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -15,12 +16,6 @@
 namespace vorlix::test {
 
 enum class FsOp { read_all, create_new, write, sync, close, replace, remove };
-
-struct FsCall {
-    FsOp op;
-    std::string path;  // for write, sync and close the written file's
-    std::string to;    // for replace: the target
-};
 
 class FakeFileSystem : public platform::FileSystem {
 public:
@@ -31,33 +26,108 @@ public:
         failures_.push_back({op, std::move(prefix), std::move(reason), times});
     }
     void clear_failures() { failures_.clear(); }
-    long count(FsOp op) const;
-    std::optional<std::string> file(const std::string& path) const;
+    long count(FsOp op) const {
+        return std::count_if(calls.begin(), calls.end(),
+                             [op](const auto& c) { return c.first == op; });
+    }
+    std::optional<std::string> file(const std::string& path) const {
+        const auto it = files.find(path);
+        return it == files.end() ? std::nullopt : std::optional<std::string>(it->second);
+    }
 
-    bool exists(const std::string& path) override;
+    bool exists(const std::string& path) override { return files.count(path) != 0; }
     Result<std::string> read_all(const std::string& path) override;
     Result<std::unique_ptr<platform::WritableFile>> create_new(const std::string& path) override;
     Status replace(const std::string& from, const std::string& to) override;
     Status remove(const std::string& path) override;
 
+    // Records the call; the error of a failure that applies to it.
+    Status call(FsOp op, const std::string& path, const std::string& to = {});
+    static Error error(const std::string& path, const char* reason) {
+        return Error{path + ": " + reason};
+    }
+
     std::map<std::string, std::string> files;
-    std::set<std::string> hidden;   // there, but exists() does not say so
-    std::set<std::string> folders;  // a folder in a file's place
-    std::vector<FsCall> calls;
+    std::vector<std::pair<FsOp, std::string>> calls;  // with the path (the written file's)
     int open_files = 0;
 
 private:
-    friend class FakeWritableFile;
     struct Failure {
         FsOp op;
-        std::string prefix;
-        std::string reason;
+        std::string prefix, reason;
         int times;
     };
-    // Records the call; its error when a failure applies.
-    Status call(FsOp op, const std::string& path, const std::string& to = {});
-
     std::vector<Failure> failures_;
 };
+
+class FakeWritableFile : public platform::WritableFile {
+public:
+    FakeWritableFile(FakeFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {
+        ++fs_.open_files;
+    }
+    ~FakeWritableFile() override { (void)close(); }
+
+    Status write(std::string_view bytes) override {
+        if (!open_) return fs_.error(path_, "Bad file descriptor");
+        Status st = fs_.call(FsOp::write, path_);
+        // A file removed while open takes no more bytes, as on a real disk.
+        if (auto it = fs_.files.find(path_); st && it != fs_.files.end()) it->second += bytes;
+        return st;
+    }
+    Status sync() override {
+        return open_ ? fs_.call(FsOp::sync, path_) : fs_.error(path_, "Bad file descriptor");
+    }
+    Status close() override {
+        if (!open_) return fs_.error(path_, "Bad file descriptor");
+        // Like close(2): the descriptor is gone even when closing reports an error.
+        open_ = false;
+        --fs_.open_files;
+        return fs_.call(FsOp::close, path_);
+    }
+
+private:
+    FakeFileSystem& fs_;
+    std::string path_;
+    bool open_ = true;
+};
+
+inline Status FakeFileSystem::call(FsOp op, const std::string& path, const std::string& to) {
+    calls.emplace_back(op, path);
+    for (Failure& f : failures_) {
+        if (f.op != op || f.times == 0) continue;
+        if (path.rfind(f.prefix, 0) != 0 && (to.empty() || to.rfind(f.prefix, 0) != 0)) continue;
+        if (f.times > 0) --f.times;
+        return Error{path + ": " + f.reason};
+    }
+    return {};
+}
+
+inline Result<std::string> FakeFileSystem::read_all(const std::string& path) {
+    if (Status st = call(FsOp::read_all, path); !st) return st.error();
+    if (!exists(path)) return error(path, "No such file or directory");
+    return files[path];
+}
+
+inline Result<std::unique_ptr<platform::WritableFile>> FakeFileSystem::create_new(
+    const std::string& path) {
+    if (Status st = call(FsOp::create_new, path); !st) return st.error();
+    if (exists(path)) return error(path, "File exists");
+    files[path];
+    return std::unique_ptr<platform::WritableFile>(new FakeWritableFile(*this, path));
+}
+
+inline Status FakeFileSystem::replace(const std::string& from, const std::string& to) {
+    if (Status st = call(FsOp::replace, from, to); !st) return st;
+    if (!exists(from)) return error(from, "No such file or directory");
+    files[to] = std::move(files[from]);
+    files.erase(from);
+    return {};
+}
+
+inline Status FakeFileSystem::remove(const std::string& path) {
+    if (Status st = call(FsOp::remove, path); !st) return st;
+    if (files.erase(path) == 0) return error(path, "No such file or directory");
+    return {};
+}
 
 }  // namespace vorlix::test

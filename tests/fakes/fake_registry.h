@@ -2,11 +2,13 @@
 // Win32's return codes. Keys and names ignore letter case, as Win32's do.
 #pragma once
 
+#include <cstring>
 #include <map>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "base/text.h"
 #include "platform/registry.h"
 
 namespace vorlix::test {
@@ -18,27 +20,61 @@ struct RegValue {
 
 class FakeRegistry final : public platform::Registry {
 public:
-    void add_key(platform::RegKey root, std::string_view subkey) { keys[key_of(root, subkey)]; }
-    // The value, or nullopt when it (or its key) is not there.
+    using Values = std::map<std::string, RegValue>;  // by folded name
+    // The values of a key, made when missing.
+    Values& key(platform::RegKey root, std::string_view subkey) { return keys[path(root, subkey)]; }
     std::optional<RegValue> get(platform::RegKey root, std::string_view subkey,
-                                std::string_view name);
-    void put(platform::RegKey root, std::string_view subkey, std::string_view name, RegValue v);
+                                std::string_view name) {
+        const auto k = keys.find(path(root, subkey));
+        if (k == keys.end() || k->second.count(text::fold_case(name)) == 0) return std::nullopt;
+        return k->second[text::fold_case(name)];
+    }
 
     long open_key(platform::RegKey root, std::string_view subkey, std::uint32_t, std::uint32_t,
-                  platform::RegKey& key) override;
+                  platform::RegKey& key) override {
+        if (keys.count(path(root, subkey)) == 0) return platform::kErrorFileNotFound;
+        key = next_handle_++;
+        handles[key] = path(root, subkey);
+        return platform::kErrorSuccess;
+    }
     long set_value(platform::RegKey key, std::string_view name, std::uint32_t type,
-                   const std::uint8_t* data, std::uint32_t size) override;
+                   const std::uint8_t* data, std::uint32_t size) override {
+        if (!handles.count(key)) return platform::kErrorInvalidHandle;
+        keys[handles[key]][text::fold_case(name)] = {
+            type, std::string(reinterpret_cast<const char*>(data), size)};
+        return platform::kErrorSuccess;
+    }
     long query_value(platform::RegKey key, std::string_view name, std::uint32_t& type,
-                     std::uint8_t* data, std::uint32_t& size) override;
-    long delete_value(platform::RegKey key, std::string_view name) override;
-    long close_key(platform::RegKey key) override;
+                     std::uint8_t* data, std::uint32_t& size) override {
+        if (!handles.count(key)) return platform::kErrorInvalidHandle;
+        const auto value = get_open(key, name);
+        if (!value) return platform::kErrorFileNotFound;
+        const bool fits = data == nullptr || size >= value->bytes.size();
+        if (data != nullptr && fits) std::memcpy(data, value->bytes.data(), value->bytes.size());
+        type = value->type;
+        size = static_cast<std::uint32_t>(value->bytes.size());
+        return fits ? platform::kErrorSuccess : platform::kErrorMoreData;
+    }
+    long delete_value(platform::RegKey key, std::string_view name) override {
+        if (!handles.count(key)) return platform::kErrorInvalidHandle;
+        return keys[handles[key]].erase(text::fold_case(name)) ? platform::kErrorSuccess
+                                                               : platform::kErrorFileNotFound;
+    }
+    long close_key(platform::RegKey key) override {
+        return handles.erase(key) ? platform::kErrorSuccess : platform::kErrorInvalidHandle;
+    }
 
-    std::map<std::string, std::map<std::string, RegValue>> keys;  // by folded path and name
-    std::map<platform::RegKey, std::string> handles;              // open ones
+    std::map<std::string, Values> keys;               // by folded path
+    std::map<platform::RegKey, std::string> handles;  // open ones
 
 private:
-    static std::string key_of(platform::RegKey root, std::string_view subkey);
-    std::map<std::string, RegValue>* values_of(platform::RegKey key);
+    static std::string path(platform::RegKey root, std::string_view subkey) {
+        return std::to_string(root) + "\\" + text::fold_case(subkey);
+    }
+    std::optional<RegValue> get_open(platform::RegKey key, std::string_view name) {
+        const auto it = keys[handles[key]].find(text::fold_case(name));
+        return it == keys[handles[key]].end() ? std::nullopt : std::optional<RegValue>(it->second);
+    }
     platform::RegKey next_handle_ = 0x1001;
 };
 

@@ -3,6 +3,7 @@
 // events a test scripted for them, so re-entrancy happens for real.
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
@@ -28,16 +29,12 @@ struct FakeListBox final : platform::ListBoxView {
         items.erase(items.begin() + pos);
         selection = selection == pos ? -1 : selection - (selection > pos ? 1 : 0);
     }
-    void clear() override {
-        items.clear();
-        selection = -1;
-        ++clears;
-    }
+    void clear() override { items.clear(), selection = -1; }
     int selected() const override { return selection; }
-    void focus() override { ++focuses; }
+    void focus() override {}
 
     std::vector<std::string> items;
-    int selection = -1, clears = 0, focuses = 0;
+    int selection = -1;
 };
 
 // The main window with its design-time values; `events` are the user's.
@@ -128,7 +125,6 @@ struct FakeToolkit final : platform::Toolkit {
         return std::make_unique<FakeMainWindow>(*this, events);
     }
     std::unique_ptr<platform::PanelView> create_panel(platform::PanelEvents& events) override {
-        ++panels_created;
         return std::make_unique<FakePanel>(*this, events);
     }
     std::unique_ptr<platform::Timer> create_timer(std::function<void()> on_tick) override {
@@ -155,16 +151,77 @@ struct FakeToolkit final : platform::Toolkit {
     platform::AppInfo app{"/opt/vorlix", "vorlix", '/', ""};
     long yields = 0;
     std::multimap<long, std::function<void()>> scripted;
-    std::function<void()> every_yield;  // inside every yield, after the scripted events
     FakeMainWindow* main = nullptr;
     FakePanel* panel = nullptr;
     std::vector<FakeTimer*> timers;  // live ones, in order of creation
     std::vector<std::string> boxes;  // message box texts
-    int panels_created = 0;
     bool ended = false;
     int firing = 0;         // depth of the running scan ticks
     long nested_scans = 0;  // scans (the lamp turning red) begun inside a tick
     long nested_fires = 0;  // ticks that fell due inside a tick
 };
+
+inline FakeMainWindow::FakeMainWindow(FakeToolkit& owner, platform::MainWindowEvents& handlers)
+    : toolkit(owner), events(handlers) {
+    toolkit.main = this;
+}
+
+inline FakeMainWindow::~FakeMainWindow() {
+    if (toolkit.main == this) toolkit.main = nullptr;
+}
+
+inline void FakeMainWindow::set_lamp(platform::Colour colour) {
+    // Red is a scan's first step: red inside a nested tick is a nested scan.
+    if (colour == 0xFF /* red */ && toolkit.firing > 1) ++toolkit.nested_scans;
+    lamp = colour;
+}
+
+inline FakePanel::FakePanel(FakeToolkit& owner, platform::PanelEvents& handlers)
+    : toolkit(owner), events(handlers) {
+    toolkit.panel = this;
+}
+
+inline FakePanel::~FakePanel() {
+    if (toolkit.panel == this) toolkit.panel = nullptr;
+}
+
+inline FakeTimer::FakeTimer(FakeToolkit& owner, std::function<void()> tick)
+    : toolkit(owner), on_tick(std::move(tick)) {
+    toolkit.timers.push_back(this);
+}
+
+inline FakeTimer::~FakeTimer() {
+    toolkit.timers.erase(std::find(toolkit.timers.begin(), toolkit.timers.end(), this));
+}
+
+inline bool FakeTimer::fire() {
+    if (!on_ || interval_ms <= 0 || toolkit.ended) return false;
+    // Copied: the handler may destroy this timer.
+    FakeToolkit& tk = toolkit;
+    const auto tick = on_tick;
+    // The main window makes the scan timer first; only its ticks are counted.
+    const int counted = tk.timers.front() == this ? 1 : 0;
+    if ((tk.firing += counted) > 1) tk.nested_fires += counted;
+    try {
+        tick();
+    } catch (...) {
+        tk.firing -= counted;
+        throw;
+    }
+    tk.firing -= counted;
+    return true;
+}
+
+inline void FakeToolkit::do_events() {
+    if (ended) return;
+    const long k = ++yields;
+    // Taken out first: an event may script more events or yield again.
+    std::vector<std::function<void()>> due;
+    for (auto [it, last] = scripted.equal_range(k); it != last; ++it) due.push_back(it->second);
+    scripted.erase(k);
+    for (auto& event : due) {
+        if (!ended) event();
+    }
+}
 
 }  // namespace vorlix::test

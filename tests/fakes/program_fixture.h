@@ -17,6 +17,7 @@
 #include "fake_registry.h"
 #include "fake_toolkit.h"
 #include "fake_window_system.h"
+#include "platform/command_runner.h"
 
 namespace vorlix::test {
 
@@ -29,7 +30,7 @@ struct ProgramFixture {
                             std::string folder = "/opt/vorlix")
         : files(real_files != nullptr ? *real_files : disk) {
         toolkit.app.path = std::move(folder);
-        registry.add_key(platform::kHkeyCurrentUser, autostart::kRunKey);
+        registry.key(platform::kHkeyCurrentUser, autostart::kRunKey);
     }
 
     void start() {

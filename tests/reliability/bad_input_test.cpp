@@ -1,14 +1,12 @@
 // Data files that are odd, huge, junk or unreadable, in a real folder:
 // start-up finishes, shows what it could read, and writes back exactly that.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <random>
 #include <string>
 
 #include "adapters/posix/posix_file_system.h"
 #include "program_fixture.h"
-#include "support/child.h"
 #include "support/support.h"
 
 namespace vorlix::test {
@@ -37,7 +35,6 @@ TEST_P(BadInputFiles, WhatStartUpShowsIsWhatAnEditWrites) {
     ProgramFixture w(&fs, dir.path().string());
     w.start();
     EXPECT_GE(w.Timer_Destroy().interval(), 0);
-    EXPECT_FALSE(w.state().browser_names.empty());
     w.add_title("after");
     w.windows.add("Page - Mozilla Reliable");
     w.refresh();  // the timer may be silent: the file's interval can be 0
@@ -55,32 +52,6 @@ INSTANTIATE_TEST_SUITE_P(
                       BadInput{"10_MB_line", std::string(10 << 20, 'x')},
                       BadInput{"binary_junk", junk()}),
     [](const auto& p) { return std::string(p.param.name); });
-
-// A browser-name file the user cannot read is reported at start-up and is
-// still there, untouched, after a name was learned.
-TEST(UnreadableFiles, BrowserNamesAsAnUnprivilegedUser) {
-    TempDir dir;
-    ASSERT_TRUE(write_file(dir.file("Vorlix_BrowserName.dat"), "Opera\r\n"));
-    ASSERT_EQ(::chmod(dir.file("Vorlix_BrowserName.dat").c_str(), 0), 0);
-    // Anyone may write the folder: only the program's own rule keeps the file.
-    ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
-    const int rc = run_in_child([&] {
-        if (!become_unprivileged()) return 2;
-        if (read_file(dir.file("Vorlix_BrowserName.dat"))) return 3;
-        platform::posix::PosixFileSystem fs;
-        ProgramFixture w(&fs, dir.path().string());
-        w.start();
-        const bool said = w.main().status.find("Permission denied") != std::string::npos;
-        w.windows.add("Home - Netscape 6");
-        w.refresh();
-        return said && w.state().browser_names.back() == "Netscape 6" ? 0 : 4;
-    });
-    if (rc == 2) GTEST_SKIP() << "cannot become an unprivileged user here";
-    ASSERT_NE(rc, 3) << "the file could be read: this proves nothing";
-    EXPECT_EQ(rc, 0) << "no status about the file, or learning failed";
-    ASSERT_EQ(::chmod(dir.file("Vorlix_BrowserName.dat").c_str(), 0644), 0);
-    EXPECT_EQ(read_file(dir.file("Vorlix_BrowserName.dat")), "Opera\r\n");
-}
 
 }  // namespace
 }  // namespace vorlix::test
