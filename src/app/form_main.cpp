@@ -112,7 +112,7 @@ void Form_Main::Form_Load() {
     auto ensure_panel_loaded = [&]() -> platform::PanelView* {
         platform::PanelView* panel = panel_->ensure_loaded();
         if (panel && panel_->generation() != sized) {
-            panel->set_height(kPanelHeight);
+            panel->set_height(platform::layout::kPanelHeight);
             sized = panel_->generation();
         }
         return panel;

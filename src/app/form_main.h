@@ -10,16 +10,16 @@
 #include "app/blacklist_save.h"
 #include "core/program_state.h"
 #include "core/sorted_list.h"
+#include "platform/form_layout.h"
 #include "platform/platform.h"
 #include "windowlist/form_windowlist.h"
 
 namespace vorlix::app {
 
-inline constexpr platform::Colour kLampRed = 0xFF;
-inline constexpr platform::Colour kLampGreen = 0xC000;
-inline constexpr platform::Colour kLampYellow = 0xEEDD;
+using platform::layout::kLampGreen;
+using platform::layout::kLampRed;
+using platform::layout::kLampYellow;
 inline constexpr int kReturnKey = 13;
-inline constexpr float kPanelHeight = 3750;
 inline constexpr std::string_view kMessageCaption = "Vorlix";
 
 class Form_Main final : public platform::MainWindowEvents {

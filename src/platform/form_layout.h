@@ -66,15 +66,20 @@ inline const char* window_button_name(std::string_view caption) {
                                                     : "Show window list";
 }
 
-// The lamp's state as a word, by the colour the behaviour gives it: red while
-// a scan runs, green between scans, yellow while suspended.
+// Shape_Status: red while a scan runs, green between scans, yellow while
+// scanning is suspended.
+inline constexpr Colour kLampRed = 0xFF;
+inline constexpr Colour kLampGreen = 0xC000;
+inline constexpr Colour kLampYellow = 0xEEDD;
+
+// The lamp's state as a word, for assistive technology.
 inline const char* lamp_state(Colour colour) {
     switch (colour) {
-        case 0xFF:
+        case kLampRed:
             return "scanning";
-        case 0xC000:
+        case kLampGreen:
             return "waiting";
-        case 0xEEDD:
+        case kLampYellow:
             return "suspended";
         default:
             return "";
