@@ -129,5 +129,43 @@ TEST(Win32Toolkit, ControlsRaiseTheirEventsListsAreUnsortedAndThePanelIsAToolWin
     EXPECT_EQ(events.calls, (std::vector<std::string>{"13", "window", "add", "on", "off", "site"}));
 }
 
+TEST(Win32Toolkit, TheMessageBoxWarnsAndATimerOfNoIntervalNeverTicks) {
+    Win32Toolkit toolkit;
+    struct Seen {
+        std::wstring text;
+        bool icon = false;
+    } seen;
+    // The box is modal: a second thread reads it and answers it.
+    HANDLE reader = CreateThread(
+        nullptr, 0,
+        [](void* p) -> DWORD {
+            auto& s = *static_cast<Seen*>(p);
+            HWND box = nullptr;
+            for (int i = 0; i < 500 && box == nullptr; ++i, Sleep(10))
+                box = FindWindowW(L"#32770", L"Vorlix");
+            wchar_t text[64] = {};
+            GetDlgItemTextW(box, 0xFFFF, text, 64);
+            s.text = text;
+            for (HWND c = GetWindow(box, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT))
+                s.icon |= (GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
+                          SendMessageW(c, STM_GETICON, 0, 0) != 0;
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+            return 0;
+        },
+        &seen, 0, nullptr);
+    toolkit.message_box("Insert a title!", "Vorlix", kMessageBoxExclamationOk);
+    WaitForSingleObject(reader, 5000);
+    CloseHandle(reader);
+    EXPECT_EQ(seen.text, L"Insert a title!");
+    EXPECT_TRUE(seen.icon);
+
+    int ticks = 0;
+    auto timer = toolkit.create_timer([&] { ++ticks; });
+    timer->set_interval(0);
+    timer->set_enabled(true);
+    for (int i = 0; i < 20; ++i, Sleep(5)) toolkit.do_events();
+    EXPECT_EQ(ticks, 0);
+}
+
 }  // namespace
 }  // namespace vorlix::platform::win32
