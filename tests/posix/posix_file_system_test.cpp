@@ -20,8 +20,7 @@ static std::string watched;
 static std::vector<std::pair<ino_t, ino_t>> flushes;
 
 extern "C" int fsync(int fd) {
-    struct stat file {
-    }, at_path{};
+    struct stat file = {}, at_path = {};
     ::fstat(fd, &file);
     ::stat(watched.c_str(), &at_path);
     flushes.emplace_back(file.st_ino, at_path.st_ino);
@@ -72,8 +71,7 @@ TEST_F(PosixFs, LinksInTheFolderAreNeverWrittenThrough) {
 TEST_F(PosixFs, TheNewFileIsFlushedBeforeItTakesTheOldOnesPlace) {
     watched = path("Vorlix.dat");
     ASSERT_TRUE(write_file(watched, "old"));
-    struct stat old_file {
-    }, new_file{};
+    struct stat old_file = {}, new_file = {};
     ::stat(watched.c_str(), &old_file);
     flushes.clear();
     ASSERT_TRUE(rewrite_file(files, watched, "new").ok());
