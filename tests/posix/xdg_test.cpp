@@ -1,14 +1,11 @@
 // The freedesktop stand-ins against real files: the Run key as an autostart
 // entry, and xdg-open started without a shell.
 #include <gtest/gtest.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <vector>
 
 #include "adapters/xdg/desktop_entry.h"
 #include "adapters/xdg/xdg_open_runner.h"
@@ -35,31 +32,17 @@ std::optional<std::string> run_value(platform::Registry& registry) {
     return std::get<std::string>(*data);
 }
 
-// The arguments of an Exec value as a desktop session reads them, written
-// here from the freedesktop rules: the string escapes first, then blanks
-// between arguments, double quotes with \" \` \$ \\ inside, %% for %.
-std::vector<std::string> exec_arguments(const std::string& value) {
+// An Exec value as a desktop session runs it, written here from the
+// freedesktop rules: the string escapes undone and %% read as %, the rest is
+// split and quoted as the shell does inside double quotes.
+std::string exec_command(const std::string& value) {
     std::string s;
     for (std::size_t i = 0; i < value.size(); ++i) {
+        if (value[i] == '%') ++i;  // %% is one percent sign
         const char n = value[i] == '\\' && i + 1 < value.size() ? value[++i] : 0;
         s += n == 0 ? value[i] : n == 's' ? ' ' : n == 'n' ? '\n' : n == 't' ? '\t' : n;
     }
-    std::vector<std::string> args;
-    std::string arg;
-    bool have = false;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '"') {
-            for (++i; i < s.size() && s[i] != '"'; ++i) arg += s[s[i] == '\\' ? ++i : i];
-        } else if (s[i] == ' ') {
-            if (have) args.push_back(arg);
-            arg.clear();
-        } else {
-            arg += s[i] == '%' ? s[++i] : s[i];
-        }
-        have = s[i] != ' ';
-    }
-    if (have) args.push_back(arg);
-    return args;
+    return s;
 }
 
 class XdgAutostart : public ::testing::TestWithParam<const char*> {};
@@ -70,7 +53,7 @@ TEST_P(XdgAutostart, TheEntryStartsThisVeryProgram) {
     XdgPlace place;
     const std::string folder = place.home.file(GetParam());
     ASSERT_TRUE(std::filesystem::create_directory(folder));
-    ASSERT_TRUE(write_file(folder + "/vorlix", "#!/bin/sh\ntouch \"$0.started\"\n"));
+    ASSERT_TRUE(write_file(folder + "/vorlix", "#!/bin/sh\n[ $# = 0 ] && touch \"$0.started\"\n"));
     ASSERT_EQ(::chmod((folder + "/vorlix").c_str(), 0755), 0);
     const platform::AppInfo app{folder, "vorlix", '/', ""};
     autostart::Check_Autostart_Click(place.xdg, app, 1);
@@ -78,15 +61,7 @@ TEST_P(XdgAutostart, TheEntryStartsThisVeryProgram) {
 
     const auto exec = platform::xdg::entry_value(*read_file(place.xdg.entry_path()), "Exec");
     ASSERT_TRUE(exec);
-    const std::vector<std::string> args = exec_arguments(*exec);
-    ASSERT_EQ(args, std::vector<std::string>{folder + "/vorlix"}) << "Exec=" << *exec;
-    std::string program = args[0];
-    char* argv[] = {program.data(), nullptr};
-    pid_t pid = 0;
-    ASSERT_EQ(::posix_spawn(&pid, argv[0], nullptr, nullptr, argv, environ), 0);
-    int status = -1;
-    EXPECT_EQ(::waitpid(pid, &status, 0), pid);
-    EXPECT_EQ(status, 0);
+    EXPECT_EQ(std::system(("exec " + exec_command(*exec)).c_str()), 0) << "Exec=" << *exec;
     EXPECT_TRUE(read_file(folder + "/vorlix.started").has_value());
 }
 

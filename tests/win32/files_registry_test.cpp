@@ -9,37 +9,44 @@
 #include "autostart/autostart.h"
 #include "autostart/module_registry.h"
 #include "core/file_rewrite.h"
+#include "support/contracts/file_system_contract.h"
+#include "support/contracts/registry_contract.h"
 #include "support/support.h"
 
 namespace vorlix::platform::win32 {
 namespace {
 
 using autostart::kRunKey, autostart::kValueName;
+using namespace test;  // the contract suites, named bare by the instantiation
 
-// What only kernel32 and the ANSI code page show, in a folder whose name
-// holds a blank and a character outside most code pages; the generic cases
-// are the FileSystem contract's.
-struct Win32FileSystemTest : ::testing::Test {
-    std::string path(const char* name) const {
+// A folder whose name holds a blank and a character outside most code pages.
+struct Win32FilePlace {
+    platform::FileSystem& fs() { return files; }
+    std::string path(const std::string& name) const {
         const auto utf8 = (dir / name).u8string();
         return {utf8.begin(), utf8.end()};
-    }
-    std::string round_trip(const std::string& text) {
-        EXPECT_TRUE(rewrite_file(fs, path("Vorlix.dat"), text).ok());
-        auto back = fs.read_all(path("Vorlix.dat"));
-        return back.ok() ? back.value() : back.error().message;
     }
     test::TempDir temp;
     std::filesystem::path dir = temp.path() / u8"vorlix files \u03A9";
     bool made = std::filesystem::create_directory(dir);
-    Win32FileSystem fs;
+    Win32FileSystem files;
+};
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32FileSystem, FileSystemContract, Win32FilePlace);
+
+// What only kernel32 and the ANSI code page show.
+struct Win32FileSystemTest : ::testing::Test, Win32FilePlace {
+    std::string round_trip(const std::string& text) {
+        EXPECT_TRUE(rewrite_file(files, path("Vorlix.dat"), text).ok());
+        auto back = files.read_all(path("Vorlix.dat"));
+        return back.ok() ? back.value() : back.error().message;
+    }
 };
 
 TEST_F(Win32FileSystemTest, AnsiRoundTripsByteForByteTheRestGoesBehindTheMarkHiddenIsNotThere) {
     std::string every_byte;
     for (int b = 1; b < 256; ++b) every_byte += static_cast<char>(b);
     ASSERT_TRUE(test::write_file(dir / "Vorlix.dat", every_byte));
-    const std::string text = fs.read_all(path("Vorlix.dat")).value();
+    const std::string text = files.read_all(path("Vorlix.dat")).value();
     EXPECT_NE(text, every_byte) << "read as the program's UTF-8";
     const std::string mark(kUtf8Mark);
     const std::pair<std::string, std::string> cases[] = {
@@ -58,16 +65,24 @@ TEST_F(Win32FileSystemTest, AnsiRoundTripsByteForByteTheRestGoesBehindTheMarkHid
         ASSERT_TRUE(test::write_file(dir / name, "x"));
         SetFileAttributesW((dir / name).c_str(),
                            *name == 'h' ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_SYSTEM);
-        EXPECT_FALSE(fs.exists(path(name))) << name;
+        EXPECT_FALSE(files.exists(path(name))) << name;
     }
 }
 
-// Value types, NULs and the ANSI code page against Wine's real registry; the
-// generic cases are the Registry contract's.
-struct Win32RegistryTest : ::testing::Test {
-    ~Win32RegistryTest() override {
+// The contract expects the Run key without the value: none is left behind.
+struct Win32RegistryPlace {
+    Win32RegistryPlace() { forget(); }
+    ~Win32RegistryPlace() { forget(); }
+    static void forget() {
         RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKey.data(), kValueName.data());
     }
+    platform::Registry& registry() { return win32; }
+    Win32Registry win32;
+};
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32Registry, RegistryContract, Win32RegistryPlace);
+
+// Value types, NULs and the ANSI code page against Wine's real registry.
+struct Win32RegistryTest : ::testing::Test, Win32RegistryPlace {
     void store(DWORD type, const std::string& bytes) {
         RegSetKeyValueA(HKEY_CURRENT_USER, kRunKey.data(), kValueName.data(), type, bytes.data(),
                         DWORD(bytes.size()));
@@ -80,22 +95,21 @@ struct Win32RegistryTest : ::testing::Test {
         return {type, std::string(bytes, size)};
     }
     std::optional<autostart::RegData> read() {
-        return autostart::Registry_Read_Value(registry, kHkeyCurrentUser, kRunKey, kValueName);
+        return autostart::Registry_Read_Value(win32, kHkeyCurrentUser, kRunKey, kValueName);
     }
-    Win32Registry registry;
 };
 
 TEST_F(Win32RegistryTest, StringsCountTheirNulAndGoThroughTheCodePageNumbersStayNumbers) {
-    autostart::Registry_Write_Value(registry, kHkeyCurrentUser, kRunKey, kValueName,
+    autostart::Registry_Write_Value(win32, kHkeyCurrentUser, kRunKey, kValueName,
                                     std::string("C:\\caf\xC3\xA9.exe"), kRegSz);
     EXPECT_EQ(stored(), std::pair(DWORD{REG_SZ}, std::string("C:\\caf\xE9.exe\0", 12)));
     EXPECT_EQ(read(), autostart::RegData(std::string("C:\\caf\xC3\xA9.exe\0", 13)));
     for (const std::string& bytes : {std::string(), std::string(1, '\0')}) {
         store(REG_SZ, bytes);
         EXPECT_EQ(read(), autostart::RegData(bytes));
-        EXPECT_EQ(autostart::is_registered(registry), !bytes.empty()) << "a lone NUL counts";
+        EXPECT_EQ(autostart::is_registered(win32), !bytes.empty()) << "a lone NUL counts";
     }
-    autostart::Registry_Write_Value(registry, kHkeyCurrentUser, kRunKey, kValueName,
+    autostart::Registry_Write_Value(win32, kHkeyCurrentUser, kRunKey, kValueName,
                                     std::uint32_t{0x01020304}, kRegDword);
     EXPECT_EQ(stored(), std::pair(DWORD{REG_DWORD}, std::string("\x04\x03\x02\x01", 4)));
     EXPECT_EQ(read(), autostart::RegData(std::uint32_t{0x01020304}));

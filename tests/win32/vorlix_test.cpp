@@ -1,23 +1,56 @@
 #include <gtest/gtest.h>
+#include <oleacc.h>
 #include <windows.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "adapters/win32/win32_form.h"
+#include "adapters/win32/win32_text.h"
 #include "autostart/autostart.h"
 #include "support/support.h"
 #include "test_window.h"
 
-namespace vorlix {
+namespace vorlix::platform::win32 {
 namespace {
 
 using namespace std::chrono_literals;
+using namespace layout;
 constexpr auto pump = test::pump_messages;
+
+std::wstring accessible_name(HWND control) {
+    IAccessible* acc = nullptr;
+    VARIANT self{};
+    self.vt = VT_I4;  // CHILDID_SELF
+    BSTR name = nullptr;
+    if (SUCCEEDED(AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible),
+                                             reinterpret_cast<void**>(&acc)))) {
+        acc->get_accName(self, &name);
+        acc->Release();
+    }
+    std::wstring got = name != nullptr ? name : L"(none)";
+    SysFreeString(name);
+    return got;
+}
+
+HWND focus_in(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
+}
+
+// A key pressed and released where the focus is.
+void key(HWND window, WPARAM vk) {
+    PostMessageW(focus_in(window), WM_KEYDOWN, vk, 1);
+    PostMessageW(focus_in(window), WM_KEYUP, vk, 0xC0000001);
+}
 
 // Vorlix.exe in a folder whose name holds a blank, started from another
 // folder: it closes the blacklisted pop-up, keeps the window that only
-// shares its title, and ticking Autostart stores its quoted path.
+// shares its title, shows accessibility clients the commands' names, is
+// worked by the keyboard alone, and ticking Autostart stores its quoted path.
 TEST(Win32Vorlix, ClosesTheBlacklistedPopUpAndStoresItsQuotedPathForAutostart) {
     const char* exe = std::getenv("VORLIX_EXE");  // a Unix path: Wine's Z: drive is current
     ASSERT_NE(exe, nullptr);
@@ -38,6 +71,27 @@ TEST(Win32Vorlix, ClosesTheBlacklistedPopUpAndStoresItsQuotedPathForAutostart) {
     test::wait_until([] { return false; }, 1200ms, pump);  // two more scan ticks
     EXPECT_EQ(bare.close_requests, 0);
 
+    const HWND main = FindWindowW(kMainClass, nullptr);
+    for (MainControl c :
+         {Command_ADD, Command_REMOVE, Command_Timer, Command_TimerS, Shape_Status, List_Title}) {
+        EXPECT_EQ(accessible_name(GetDlgItem(main, kMainFirstId + c)), widen(kMain[c].spoken));
+    }
+    // Tab visits the commands in order; Space suspends, Return resumes.
+    SetForegroundWindow(main);
+    const HWND field = GetDlgItem(main, kMainFirstId + Text_Title);
+    ASSERT_TRUE(test::wait_until([&] { return focus_in(main) == field; }));
+    for (std::size_t i = 1; i < kMainTabOrder.size(); ++i) {
+        if (kMainTabOrder[i] == Command_TimerS) continue;  // hidden while scanning
+        key(main, VK_TAB);
+        const HWND next = GetDlgItem(main, kMainFirstId + kMainTabOrder[i]);
+        EXPECT_TRUE(test::wait_until([&] { return focus_in(main) == next; })) << i;
+        if (kMainTabOrder[i] != Command_Timer) continue;
+        const HWND resume = GetDlgItem(main, kMainFirstId + Command_TimerS);
+        key(main, VK_SPACE);
+        EXPECT_TRUE(test::wait_until([&] { return focus_in(main) == resume; }));
+        key(main, VK_RETURN);
+        EXPECT_TRUE(test::wait_until([&] { return focus_in(main) == next; }));
+    }
     HWND panel = FindWindowW(nullptr, L"Vorlix - Window List");
     PostMessageW(FindWindowExW(panel, nullptr, L"BUTTON", L"Autostart"), BM_CLICK, 0, 0);
     char value[512] = {};
@@ -51,7 +105,7 @@ TEST(Win32Vorlix, ClosesTheBlacklistedPopUpAndStoresItsQuotedPathForAutostart) {
         5s, pump))
         << value;
     RegDeleteKeyValueA(HKEY_CURRENT_USER, autostart::kRunKey.data(), autostart::kValueName.data());
-    PostMessageW(FindWindowW(nullptr, L"Vorlix v1.14 (build 47)"), WM_CLOSE, 0, 0);
+    PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(WaitForSingleObject(pi.hProcess, 10000), WAIT_OBJECT_0) << "closing ends it";
     TerminateProcess(pi.hProcess, 1);
     CloseHandle(pi.hProcess);
@@ -59,4 +113,4 @@ TEST(Win32Vorlix, ClosesTheBlacklistedPopUpAndStoresItsQuotedPathForAutostart) {
 }
 
 }  // namespace
-}  // namespace vorlix
+}  // namespace vorlix::platform::win32
