@@ -51,14 +51,13 @@ TEST_F(Blacklist, SelectingCopiesTheTitleAndRemoveTakesJustThatEntry) {
 TEST_F(Blacklist, AFailedSaveKeepsTheOldFileAndTheEditSaysWhyAndTheNextSaveWritesAll) {
     put_file("Vorlix.dat", "A\r\n");
     start();
-    disk.fail(FsOp::replace, "/", "Read-only file system");
+    disk.fail(FsOp::replace, "/", "Read-only file system", 1);
     add_title("B");
     EXPECT_EQ(file("Vorlix.dat"), "A\r\n");
     EXPECT_EQ(titles(), (Lines{"[A]", "[B]"}));
     EXPECT_EQ(main().status.rfind("  Could not save the blacklist: Moving it over", 0), 0u);
     EXPECT_NE(main().status.find("Read-only file system"), std::string::npos);
     EXPECT_TRUE(toolkit.boxes.empty());
-    disk.clear_failures();
     add_title("C");
     EXPECT_EQ(file("Vorlix.dat"), "A\r\nB\r\nC\r\n");
 }

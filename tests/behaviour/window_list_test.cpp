@@ -130,12 +130,19 @@ TEST_F(WindowList, DockingFollowsVerticalMovesOnly) {
     EXPECT_EQ(panel()->y, main().y);
 }
 
-TEST_F(WindowList, TheSiteLabelOpensTheAddressAndTheNoticeIsShown) {
-    windows.notice_text = "Only X11 windows are visible";
+// The notice follows the window system's, which changes when, for one, the
+// display is lost while the program runs.
+TEST_F(WindowList, TheSiteLabelOpensTheAddressAndTheNoticeFollowsTheWindowSystems) {
     start();
-    EXPECT_EQ(panel()->notice, "Only X11 windows are visible");
+    EXPECT_EQ(panel()->notice, windowlist::kOwnNotice);
     panel()->events.Label_Site_Click();
     EXPECT_EQ(runner.opened(), Lines{std::string(windowlist::kSiteAddress)});
+    windows.notice_text = "No windows: lost the X display";
+    refresh();
+    EXPECT_EQ(panel()->notice, windows.notice_text);
+    panel()->notice.clear();  // unchanged: not set again
+    refresh();
+    EXPECT_EQ(panel()->notice, "");
 }
 
 }  // namespace

@@ -25,7 +25,6 @@ public:
     void fail(FsOp op, std::string prefix, std::string reason, int times = -1) {
         failures_.push_back({op, std::move(prefix), std::move(reason), times});
     }
-    void clear_failures() { failures_.clear(); }
     long count(FsOp op) const {
         return std::count_if(calls.begin(), calls.end(),
                              [op](const auto& c) { return c.first == op; });
@@ -97,7 +96,7 @@ inline Status FakeFileSystem::call(FsOp op, const std::string& path, const std::
         if (f.op != op || f.times == 0) continue;
         if (path.rfind(f.prefix, 0) != 0 && (to.empty() || to.rfind(f.prefix, 0) != 0)) continue;
         if (f.times > 0) --f.times;
-        return Error{path + ": " + f.reason};
+        return error(path, f.reason.c_str());
     }
     return {};
 }

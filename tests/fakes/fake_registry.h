@@ -24,10 +24,8 @@ public:
     // The values of a key, made when missing.
     Values& key(platform::RegKey root, std::string_view subkey) { return keys[path(root, subkey)]; }
     std::optional<RegValue> get(platform::RegKey root, std::string_view subkey,
-                                std::string_view name) {
-        const auto k = keys.find(path(root, subkey));
-        if (k == keys.end() || k->second.count(text::fold_case(name)) == 0) return std::nullopt;
-        return k->second[text::fold_case(name)];
+                                std::string_view name) const {
+        return find(path(root, subkey), name);
     }
 
     long open_key(platform::RegKey root, std::string_view subkey, std::uint32_t, std::uint32_t,
@@ -47,7 +45,7 @@ public:
     long query_value(platform::RegKey key, std::string_view name, std::uint32_t& type,
                      std::uint8_t* data, std::uint32_t& size) override {
         if (!handles.count(key)) return platform::kErrorInvalidHandle;
-        const auto value = get_open(key, name);
+        const auto value = find(handles[key], name);
         if (!value) return platform::kErrorFileNotFound;
         const bool fits = data == nullptr || size >= value->bytes.size();
         if (data != nullptr && fits) std::memcpy(data, value->bytes.data(), value->bytes.size());
@@ -71,9 +69,10 @@ private:
     static std::string path(platform::RegKey root, std::string_view subkey) {
         return std::to_string(root) + "\\" + text::fold_case(subkey);
     }
-    std::optional<RegValue> get_open(platform::RegKey key, std::string_view name) {
-        const auto it = keys[handles[key]].find(text::fold_case(name));
-        return it == keys[handles[key]].end() ? std::nullopt : std::optional<RegValue>(it->second);
+    std::optional<RegValue> find(const std::string& key, std::string_view name) const {
+        const auto k = keys.find(key);
+        if (k == keys.end() || k->second.count(text::fold_case(name)) == 0) return std::nullopt;
+        return k->second.at(text::fold_case(name));
     }
     platform::RegKey next_handle_ = 0x1001;
 };

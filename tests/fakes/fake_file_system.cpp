@@ -1,2 +1,0 @@
-// The fakes are headers only; the benchmarks still list this unit.
-#include "fake_file_system.h"
