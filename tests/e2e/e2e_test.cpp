@@ -32,10 +32,9 @@ TEST(EndToEnd, ClosesBlacklistedPopupsLearnsBrowsersAndKeepsItsAutostartCurrent)
     for (const xcb_window_t w : {popup, bare}) browser.map(w);
     browser.map(browser.create("Home - Netscape 6"));
     const std::string exe = (folder / "Vorlix").string();
-    const char* argv[] = {exe.c_str(), nullptr};
-    const pid_t vorlix = spawn_with_display(argv, display,
-                                            {"XDG_CONFIG_HOME=" + (dir.path() / "config").string(),
-                                             "XDG_RUNTIME_DIR=" + dir.path().string()});
+    const pid_t vorlix =
+        spawn({exe}, {"DISPLAY=" + display, "XDG_RUNTIME_DIR=" + dir.path().string(),
+                      "XDG_CONFIG_HOME=" + (dir.path() / "config").string()});
     EXPECT_TRUE(browser.wait_for_close_request(popup, std::chrono::seconds(20)));
     EXPECT_TRUE(test::wait_until([&] {
         return test::read_file(folder / "Vorlix_BrowserName.dat") ==
