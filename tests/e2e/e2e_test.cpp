@@ -3,8 +3,11 @@
 // client's windows, and does its job on them.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <filesystem>
 
+#include "adapters/x11/x11_window_system.h"
 #include "support.h"
 #include "x_client.h"
 #include "x_server.h"
@@ -32,10 +35,9 @@ TEST(EndToEnd, ClosesBlacklistedPopupsLearnsBrowsersAndKeepsItsAutostartCurrent)
     for (const xcb_window_t w : {popup, bare}) browser.map(w);
     browser.map(browser.create("Home - Netscape 6"));
     const std::string exe = (folder / "Vorlix").string();
-    const char* argv[] = {exe.c_str(), nullptr};
-    const pid_t vorlix = spawn_with_display(argv, display,
-                                            {"XDG_CONFIG_HOME=" + (dir.path() / "config").string(),
-                                             "XDG_RUNTIME_DIR=" + dir.path().string()});
+    const pid_t vorlix =
+        spawn({exe}, {"DISPLAY=" + display, "XDG_RUNTIME_DIR=" + dir.path().string(),
+                      "XDG_CONFIG_HOME=" + (dir.path() / "config").string()});
     EXPECT_TRUE(browser.wait_for_close_request(popup, std::chrono::seconds(20)));
     EXPECT_TRUE(test::wait_until([&] {
         return test::read_file(folder / "Vorlix_BrowserName.dat") ==
@@ -43,6 +45,13 @@ TEST(EndToEnd, ClosesBlacklistedPopupsLearnsBrowsersAndKeepsItsAutostartCurrent)
     }));
     EXPECT_NE(test::read_file(entry)->find("\nExec=\"" + exe + "\"\n"), std::string::npos);
     EXPECT_FALSE(browser.wait_for_close_request(bare, std::chrono::seconds(1)));
+    // Closing the main window ends the program.
+    const auto windows = platform::x11::X11WindowSystem::open(display.c_str());
+    platform::WindowId main = windows->first_top_level(0);
+    while (main != 0 && windows->title(main) != "Vorlix v1.14 (build 47)")
+        main = windows->next_top_level(main);
+    browser.click_close_box(main);
+    EXPECT_TRUE(test::wait_until([&] { return waitpid(vorlix, nullptr, WNOHANG) == vorlix; }));
     stop_child(vorlix);
 }
 

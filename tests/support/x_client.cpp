@@ -70,12 +70,6 @@ void XClient::change(xcb_window_t w, const char* property, const char* type, std
     alive();
 }
 
-void XClient::wait_for_window_manager(const char* what, const std::function<bool()>& done) {
-    if (managed_ && !test::wait_until(done))
-        throw std::runtime_error(std::string("the window manager did not ") + what);
-    alive();
-}
-
 bool XClient::has_state(xcb_window_t w, std::uint32_t state) {
     const auto s = items(w, "WM_STATE");
     return !s.empty() && s[0] == state;
@@ -83,10 +77,12 @@ bool XClient::has_state(xcb_window_t w, std::uint32_t state) {
 
 void XClient::map(xcb_window_t w) {
     xcb_map_window(c_, w);
-    wait_for_window_manager("manage a window", [&] {
-        const auto stacking = items(root_, "_NET_CLIENT_LIST_STACKING");
-        return has_state(w, 1) && std::count(stacking.begin(), stacking.end(), w) > 0;
-    });
+    if (managed_ && !test::wait_until([&] {
+            const auto stacking = items(root_, "_NET_CLIENT_LIST_STACKING");
+            return has_state(w, 1) && std::ranges::count(stacking, w) > 0;
+        }))
+        throw std::runtime_error("the window manager did not manage a window");
+    alive();
 }
 
 void XClient::destroy(xcb_window_t w) {

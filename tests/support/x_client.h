@@ -8,7 +8,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -40,6 +39,7 @@ public:
         set(w, "_NET_WM_NAME", "UTF8_STRING", utf8);
     }
     void map(xcb_window_t w);
+    void unmap(xcb_window_t w) { xcb_unmap_window(c_, w), alive(); }
     void destroy(xcb_window_t w);
 
     // Windows destroy themselves when asked to close, as most programs do.
@@ -62,7 +62,6 @@ public:
 private:
     void change(xcb_window_t w, const char* property, const char* type, std::uint8_t format,
                 std::size_t count, const void* data);
-    void wait_for_window_manager(const char* what, const std::function<bool()>& done);
     void pump();
 
     xcb_connection_t* c_;

@@ -15,16 +15,20 @@ namespace vorlix::testing {
 
 // Other descriptors are inherited, such as the pipe on which Xvfb names
 // its display.
-pid_t spawn_with_display(const char* const* argv, const std::string& display,
-                         const std::vector<std::string>& extra_env) {
+pid_t spawn(std::vector<std::string> argv, std::vector<std::string> env, const std::string& log,
+            bool unprivileged) {
+    if (unprivileged && ::getuid() == 0)  // sway refuses root
+        argv.insert(argv.begin(), {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
     const pid_t pid = fork();
     if (pid != 0) return pid;
     prctl(PR_SET_PDEATHSIG, SIGTERM);
-    const int null = ::open("/dev/null", O_RDWR);
-    for (int fd = 0; fd < 3; ++fd) dup2(null, fd);
-    if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
-    for (const std::string& e : extra_env) putenv(const_cast<char*>(e.c_str()));
-    execvp(argv[0], const_cast<char* const*>(argv));
+    const int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    dup2(fd, 1), dup2(fd, 2);
+    for (std::string& e : env) putenv(e.data());
+    std::vector<char*> args;
+    for (std::string& a : argv) args.push_back(a.data());
+    args.push_back(nullptr);
+    execvp(args[0], args.data());
     _exit(127);
 }
 
@@ -43,9 +47,8 @@ Result<std::unique_ptr<XServer>> XServer::start(bool with_window_manager) {
     int fds[2];
     if (pipe(fds) != 0) return Error{"no pipe for Xvfb"};
     const std::string fd = std::to_string(fds[1]);
-    const char* xvfb[] = {"Xvfb",         "-displayfd", fd.c_str(), "-screen",  "0",
-                          "1280x1024x24", "-nolisten",  "tcp",      "-noreset", nullptr};
-    server->xvfb_ = spawn_with_display(xvfb, "");
+    server->xvfb_ = spawn(
+        {"Xvfb", "-displayfd", fd, "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"});
     close(fds[1]);
     // Xvfb writes the display number it chose once it takes clients.
     FILE* from_xvfb = fdopen(fds[0], "r");
@@ -56,8 +59,7 @@ Result<std::unique_ptr<XServer>> XServer::start(bool with_window_manager) {
     server->display_ = ":" + std::to_string(number);
     if (!with_window_manager) return server;
 
-    const char* openbox[] = {"openbox", "--sm-disable", nullptr};
-    server->wm_ = spawn_with_display(openbox, server->display_);
+    server->wm_ = spawn({"openbox", "--sm-disable"}, {"DISPLAY=" + server->display_});
     // openbox names its check window before it handles map requests, and
     // drops those that come in between: it is ready once a probe is managed.
     XClient probe(server->display_, false);

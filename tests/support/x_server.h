@@ -32,11 +32,10 @@ private:
     std::string display_;
 };
 
-// Starts `argv[0]` (looked up on PATH) with `display` as DISPLAY (unless
-// empty) and the "NAME=value" entries of `extra_env` set; its output goes
-// nowhere and it dies with this process.
-pid_t spawn_with_display(const char* const* argv, const std::string& display,
-                         const std::vector<std::string>& extra_env = {});
+// Starts `argv[0]` (looked up on PATH) with the "NAME=value" entries of `env`
+// set, its output appended to `log`; as nobody when `unprivileged` and root.
+pid_t spawn(std::vector<std::string> argv, std::vector<std::string> env = {},
+            const std::string& log = "/dev/null", bool unprivileged = false);
 // Stops a child we started (SIGTERM, then SIGKILL after 3 s) and reaps it.
 void stop_child(pid_t pid);
 

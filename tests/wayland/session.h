@@ -3,8 +3,6 @@
 // on connections of their own, X11 ones of xmessage on its XWayland.
 #pragma once
 
-#include <fcntl.h>
-#include <signal.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,31 +11,11 @@
 #include <cstring>
 #include <vector>
 
-#include "../support/support.h"
+#include "support.h"
+#include "x_server.h"
 #include "xdg-shell-client-protocol.h"
 
 namespace vorlix::test {
-
-// Runs argv with `env` added, its output appended to `log`.
-inline pid_t spawn(std::vector<std::string> argv, std::vector<std::string> env,
-                   const std::string& log, bool unprivileged = false) {
-    if (unprivileged && ::getuid() == 0)
-        argv.insert(argv.begin(), {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
-    const pid_t pid = ::fork();
-    if (pid != 0) return pid;
-    for (std::string& e : env) ::putenv(e.data());
-    const int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    ::dup2(fd, 1), ::dup2(fd, 2);
-    std::vector<char*> args(argv.size() + 1, nullptr);
-    for (std::size_t i = 0; i < argv.size(); ++i) args[i] = argv[i].data();
-    ::execvp(args[0], args.data());
-    ::_exit(127);
-}
-
-inline void stop(pid_t& pid) {
-    if (pid > 0 && ::kill(pid, SIGTERM) == 0) ::waitpid(pid, nullptr, 0);
-    pid = -1;
-}
 
 class Compositor {
 public:
@@ -51,10 +29,10 @@ public:
         const std::vector<std::string> env = {
             "XDG_RUNTIME_DIR=" + dir.path().string(), "HOME=" + dir.path().string(),
             "WLR_BACKENDS=headless", "WLR_RENDERER=pixman", "WLR_LIBINPUT_NO_DEVICES=1"};
-        pid = sway ? spawn({"sway", "-c", dir.file("config")}, env, log, true)
-                   : spawn({"weston", "--backend=headless-backend.so", "--xwayland",
-                            "--socket=wayland-vorlix", "--idle-time=0"},
-                           env, log, true);
+        pid = sway ? testing::spawn({"sway", "-c", dir.file("config")}, env, log, true)
+                   : testing::spawn({"weston", "--backend=headless-backend.so", "--xwayland",
+                                     "--socket=wayland-vorlix", "--idle-time=0"},
+                                    env, log, true);
         wait_until([&] {  // the displays, as sway's children or weston's log tell them
             const std::string text = read_file(sway ? env_file : log).value_or("");
             const auto x = text.find(sway ? "\n:" : "listening on display :");
@@ -67,12 +45,12 @@ public:
         ::setenv("WAYLAND_DISPLAY", wayland.c_str(), 1);
         ::setenv("DISPLAY", x_display.c_str(), 1);
         // XWayland lets in only its own user; the tests' X clients may be root.
-        ::waitpid(spawn({"xhost", "+si:localuser:root"}, {}, log, true), nullptr, 0);
+        ::waitpid(testing::spawn({"xhost", "+si:localuser:root"}, {}, log, true), nullptr, 0);
     }
-    ~Compositor() { stop(pid); }
+    ~Compositor() { testing::stop_child(pid); }
     // An X11 window that leaves when asked to close.
     pid_t xmessage(const std::string& title) const {
-        return spawn({"xmessage", "-title", title, "x"}, {}, dir.file("x"));
+        return testing::spawn({"xmessage", "-title", title, "x"}, {}, dir.file("x"));
     }
 
     TempDir dir;

@@ -136,20 +136,19 @@ TEST_F(X11Test, HiddenAndIconicWindowsAreFoundAndEventsKeepThemCurrent) {
     client_->set(iconic, "WM_STATE", "WM_STATE", {3, 0});  // as a window manager iconifies
     client_->map(hidden);
     EXPECT_TRUE(wait_until([&] { return ws_->is_visible(hidden) && ws_->is_visible(iconic); }));
+    client_->unmap(hidden);
+    EXPECT_TRUE(wait_until([&] { return !ws_->is_visible(hidden); }));
     client_->destroy(shown_one);
     EXPECT_TRUE(wait_until([&] { return ws_->find_by_title("Shown") == 0; }));
     EXPECT_FALSE(ws_->is_visible(shown_one));
 }
 
-TEST_F(X11Test, TheWalkGoesFromTheTopmostAndTheTopmostMatchWins) {
-    const xcb_window_t lower = shown("Same \xE2\x80\x93 X"), upper = shown("same - x");
-    EXPECT_EQ(walk_of({lower, upper}), (std::vector<WindowId>{upper, lower}));
-    EXPECT_EQ(ws_->find_by_title("SAME \xE2\x80\x94 X"), upper);
-}
-
+// The walk goes from the topmost, and the topmost match wins.
 TEST_F(X11Test, LookUpsMakeNoRoundTripAndSeeEveryChange) {
-    const xcb_window_t w = shown("Old - Browser");
-    ASSERT_NE(ws_->first_top_level(0), 0u);
+    const xcb_window_t lower = shown("Same \xE2\x80\x93 X"), w = shown("Old - Browser");
+    const xcb_window_t upper = shown("same - x");
+    EXPECT_EQ(walk_of({lower, w, upper}), (std::vector<WindowId>{upper, w, lower}));
+    EXPECT_EQ(ws_->find_by_title("SAME \xE2\x80\x94 X"), upper);
     const auto before = ws_->replies_waited();
     for (int i = 0; i < 100; ++i) {
         EXPECT_EQ(ws_->find_by_title(i % 2 ? "old - browser" : "None"), i % 2 ? w : 0);
