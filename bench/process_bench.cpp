@@ -116,11 +116,9 @@ private:
 
 pid_t launch(const Install& install, const std::string& display) {
     const std::string exe = (install.dir() / "Vorlix").string();
-    const char* argv[] = {exe.c_str(), nullptr};
-    return testing::spawn_with_display(
-        argv, display,
-        {"QT_QPA_PLATFORM=xcb", "XDG_CONFIG_HOME=" + (install.dir() / "config").string(),
-         "XDG_RUNTIME_DIR=" + (install.dir() / "runtime").string()});
+    return testing::spawn({exe}, {"DISPLAY=" + display, "QT_QPA_PLATFORM=xcb",
+                                  "XDG_CONFIG_HOME=" + (install.dir() / "config").string(),
+                                  "XDG_RUNTIME_DIR=" + (install.dir() / "runtime").string()});
 }
 
 void stop(pid_t pid) {
