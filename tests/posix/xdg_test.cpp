@@ -91,17 +91,6 @@ TEST(XdgRegistry, EntriesWrittenByOthersAreReadAndFailuresCarryTheSystemsReason)
         << place.xdg.last_error();
 }
 
-TEST(XdgRegistry, TheConfigHomeComesFromTheEnvironment) {
-    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
-    ::setenv("XDG_CONFIG_HOME", "/somewhere/config", 1);
-    EXPECT_EQ(platform::xdg::XdgRegistry::config_home_from_environment(), "/somewhere/config");
-    ::setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
-    ::setenv("HOME", "/home/someone", 1);
-    EXPECT_EQ(platform::xdg::XdgRegistry::config_home_from_environment(), "/home/someone/.config");
-    ::setenv("HOME", home.c_str(), 1);
-    ::unsetenv("XDG_CONFIG_HOME");
-}
-
 TEST(XdgOpenRunner, GetsTheAddressAsOneArgumentWithNoShell) {
     TempDir dir;
     const std::string opener = dir.file("opener");
@@ -110,7 +99,6 @@ TEST(XdgOpenRunner, GetsTheAddressAsOneArgumentWithNoShell) {
     ASSERT_EQ(::chmod(opener.c_str(), 0755), 0);
     const std::string address = "https://www.kelto.example/a b;touch pwned$(touch pwned)`id`&";
     platform::xdg::XdgOpenRunner(opener).open_url(address);
-    ASSERT_TRUE(wait_until([&] { return read_file(opener + ".args").has_value(); }));
     EXPECT_TRUE(wait_until([&] { return read_file(opener + ".args") == address + "|"; }));
     EXPECT_FALSE(std::filesystem::exists(dir.file("pwned")));
     platform::xdg::XdgOpenRunner(dir.file("no-such-opener")).open_url(address);  // ignored

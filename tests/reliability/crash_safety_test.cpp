@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -25,11 +24,9 @@ TEST(CrashSafety, AKilledSaveLeavesTheOldListOrTheNewNeverAnythingElse) {
     std::string old_bytes, new_bytes;
     const std::string extra = "title 16000 extra";  // sorts in the middle
     for (int i = 0; i < SortedList::kMaxEntries - 1; ++i) {
-        char line[32];
-        std::snprintf(line, sizeof line, "title %05d\r\n", i);
-        if (i == 16000) new_bytes += extra + "\r\n";
+        const std::string line = "title " + std::to_string(100000 + i).substr(1) + "\r\n";
+        new_bytes += (i == 16000 ? extra + "\r\n" : "") + line;
         old_bytes += line;
-        new_bytes += line;
     }
     ASSERT_TRUE(write_file(dir.file("Vorlix.dat"), old_bytes));
     std::mt19937 gen(20061104u);
@@ -43,37 +40,29 @@ TEST(CrashSafety, AKilledSaveLeavesTheOldListOrTheNewNeverAnythingElse) {
             ProgramFixture w(&fs, dir.path().string());
             w.start();
             (void)!::write(ready[1], "r", 1);
-            for (;;) {
-                const auto& t = w.titles();
-                const auto at = std::find(t.begin(), t.end(), make_entry(extra));
-                if (at == t.end()) {
-                    w.add_title(extra);
-                } else {
-                    w.remove_title(static_cast<int>(at - t.begin()));
-                }
-                if (w.main().status.find("Could not") != std::string::npos) ::_exit(1);
+            while (w.main().status.find("Could not") == std::string::npos) {
+                const auto at = std::ranges::find(w.titles(), make_entry(extra));
+                at == w.titles().end() ? w.add_title(extra)
+                                       : w.remove_title(int(at - w.titles().begin()));
             }
+            ::_exit(1);
         }
         const auto before = read_file(dir.file("Vorlix.dat"));
         char c = 0;
         ASSERT_EQ(::read(ready[0], &c, 1), 1) << "the child did not start";
-        ::close(ready[0]);
-        ::close(ready[1]);
+        ::close(ready[0]), ::close(ready[1]);
         // Every other kill waits for a finished save first, however slow this
         // build is, so that the file really changes between the kills.
-        if (kills % 2 == 1) {
-            EXPECT_TRUE(wait_until([&] { return read_file(dir.file("Vorlix.dat")) != before; },
-                                   std::chrono::seconds(60)));
-        }
+        EXPECT_TRUE(kills % 2 == 0 ||
+                    wait_until([&] { return read_file(dir.file("Vorlix.dat")) != before; },
+                               std::chrono::seconds(60)));
         std::this_thread::sleep_for(std::chrono::microseconds(gen() % 100000));
         ASSERT_EQ(::kill(pid, SIGKILL), 0);
         int status = 0;
         ::waitpid(pid, &status, 0);
         ASSERT_TRUE(WIFSIGNALED(status)) << "a save failed: the child ended on its own";
-        for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
-            if (e.path().extension() == ".tmp")
-                std::filesystem::remove(e.path());  // killed mid-write
-        }
+        for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+            if (e.path().extension() == ".tmp") std::filesystem::remove(e.path());  // mid-write
         const auto now = read_file(dir.file("Vorlix.dat"));
         ASSERT_TRUE(now == old_bytes || now == new_bytes)
             << "after kill " << kills << ": " << (now ? now->size() : 0) << " bytes";

@@ -7,6 +7,7 @@
 #include <functional>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "program_fixture.h"
@@ -70,15 +71,13 @@ public:
                   state().browser_names == Lines{kIe} ? "" : lines::join(state().browser_names));
         ASSERT_EQ(disk.open_files, 0);
         Lines shown = state().shown_titles, listed = panel() ? window_titles() : Lines{};
-        std::sort(shown.begin(), shown.end());
-        std::sort(listed.begin(), listed.end());
+        std::ranges::sort(shown), std::ranges::sort(listed);
         ASSERT_EQ(shown, listed) << "List_Window and the shown titles differ";
         ASSERT_EQ(toolkit.nested_scans, 0);
         ASSERT_EQ(state().kill_count, static_cast<double>(windows.close_requests.size()));
         const bool on = Timer_Destroy().enabled();
-        ASSERT_EQ(main().lamp, on ? app::kLampGreen : app::kLampYellow);
-        ASSERT_EQ(main().active, on);
-        ASSERT_EQ(main().suspended, !on);
+        ASSERT_EQ(std::tuple(main().lamp, main().active, main().suspended),
+                  std::tuple(on ? app::kLampGreen : app::kLampYellow, on, !on));
         ASSERT_EQ(main().status.find("Could not"), std::string::npos) << main().status;
     }
 

@@ -25,10 +25,8 @@ std::wstring accessible_name(HWND control) {
     self.vt = VT_I4;  // CHILDID_SELF
     BSTR name = nullptr;
     if (SUCCEEDED(AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible),
-                                             reinterpret_cast<void**>(&acc)))) {
-        acc->get_accName(self, &name);
-        acc->Release();
-    }
+                                             reinterpret_cast<void**>(&acc))))
+        acc->get_accName(self, &name), acc->Release();
     std::wstring got = name != nullptr ? name : L"(none)";
     SysFreeString(name);
     return got;
@@ -39,12 +37,6 @@ HWND focus_in(HWND window) {
     info.cbSize = sizeof info;
     GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
     return info.hwndFocus;
-}
-
-// A key pressed and released where the focus is.
-void key(HWND window, WPARAM vk) {
-    PostMessageW(focus_in(window), WM_KEYDOWN, vk, 1);
-    PostMessageW(focus_in(window), WM_KEYUP, vk, 0xC0000001);
 }
 
 // Vorlix.exe in a folder whose name holds a blank, started from another
@@ -73,24 +65,23 @@ TEST(Win32Vorlix, ClosesTheBlacklistedPopUpAndStoresItsQuotedPathForAutostart) {
 
     const HWND main = FindWindowW(kMainClass, nullptr);
     for (MainControl c :
-         {Command_ADD, Command_REMOVE, Command_Timer, Command_TimerS, Shape_Status, List_Title}) {
+         {Command_ADD, Command_REMOVE, Command_Timer, Command_TimerS, Shape_Status, List_Title})
         EXPECT_EQ(accessible_name(GetDlgItem(main, kMainFirstId + c)), widen(kMain[c].spoken));
-    }
     // Tab visits the commands in order; Space suspends, Return resumes.
+    const auto focus_goes = [&](WPARAM vk, MainControl to) {  // a key pressed and released
+        PostMessageW(focus_in(main), WM_KEYDOWN, vk, 1);
+        PostMessageW(focus_in(main), WM_KEYUP, vk, 0xC0000001);
+        return test::wait_until(
+            [&] { return focus_in(main) == GetDlgItem(main, kMainFirstId + to); });
+    };
     SetForegroundWindow(main);
-    const HWND field = GetDlgItem(main, kMainFirstId + Text_Title);
-    ASSERT_TRUE(test::wait_until([&] { return focus_in(main) == field; }));
-    for (std::size_t i = 1; i < kMainTabOrder.size(); ++i) {
-        if (kMainTabOrder[i] == Command_TimerS) continue;  // hidden while scanning
-        key(main, VK_TAB);
-        const HWND next = GetDlgItem(main, kMainFirstId + kMainTabOrder[i]);
-        EXPECT_TRUE(test::wait_until([&] { return focus_in(main) == next; })) << i;
-        if (kMainTabOrder[i] != Command_Timer) continue;
-        const HWND resume = GetDlgItem(main, kMainFirstId + Command_TimerS);
-        key(main, VK_SPACE);
-        EXPECT_TRUE(test::wait_until([&] { return focus_in(main) == resume; }));
-        key(main, VK_RETURN);
-        EXPECT_TRUE(test::wait_until([&] { return focus_in(main) == next; }));
+    ASSERT_TRUE(test::wait_until(
+        [&] { return focus_in(main) == GetDlgItem(main, kMainFirstId + Text_Title); }));
+    for (MainControl c : kMainTabOrder) {
+        if (c == Text_Title || c == Command_TimerS) continue;  // the start; hidden while scanning
+        EXPECT_TRUE(focus_goes(VK_TAB, c)) << c;
+        EXPECT_TRUE(c != Command_Timer ||
+                    (focus_goes(VK_SPACE, Command_TimerS) && focus_goes(VK_RETURN, c)));
     }
     HWND panel = FindWindowW(nullptr, L"Vorlix - Window List");
     PostMessageW(FindWindowExW(panel, nullptr, L"BUTTON", L"Autostart"), BM_CLICK, 0, 0);
