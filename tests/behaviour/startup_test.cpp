@@ -67,15 +67,5 @@ TEST(StartUpUnreadable, FilesFallBackToDefaultsTheStatusSaysWhyAndNothingIsRepla
     }
 }
 
-TEST_F(StartUp, APanelClosedDuringItsFirstLoadIsMadeAgainAndShown) {
-    windows.add("a - Microsoft Internet Explorer");
-    toolkit.after_yields(1, [&] { close_panel(); });
-    start();
-    ASSERT_NE(panel(), nullptr);
-    EXPECT_TRUE(panel()->shown);
-    EXPECT_EQ(window_titles(), Lines{"a - Microsoft Internet Explorer"});
-    EXPECT_TRUE(Timer_PosWindow()->enabled());
-}
-
 }  // namespace
 }  // namespace vorlix::test

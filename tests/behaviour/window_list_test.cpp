@@ -1,5 +1,5 @@
 // The panel: Update_Window_List (listing, filter, change test, learning),
-// showing and hiding, closing, docking, picking a title, the site label.
+// showing and hiding, closing, docking, picking a title, the notice.
 #include <gtest/gtest.h>
 
 #include "program_fixture.h"
@@ -132,17 +132,12 @@ TEST_F(WindowList, DockingFollowsVerticalMovesOnly) {
 
 // The notice follows the window system's, which changes when, for one, the
 // display is lost while the program runs.
-TEST_F(WindowList, TheSiteLabelOpensTheAddressAndTheNoticeFollowsTheWindowSystems) {
+TEST_F(WindowList, TheNoticeFollowsTheWindowSystems) {
     start();
     EXPECT_EQ(panel()->notice, windowlist::kOwnNotice);
-    panel()->events.Label_Site_Click();
-    EXPECT_EQ(runner.opened(), Lines{std::string(windowlist::kSiteAddress)});
     windows.notice_text = "No windows: lost the X display";
     refresh();
     EXPECT_EQ(panel()->notice, windows.notice_text);
-    panel()->notice.clear();  // unchanged: not set again
-    refresh();
-    EXPECT_EQ(panel()->notice, "");
 }
 
 }  // namespace
