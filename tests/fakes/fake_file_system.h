@@ -17,8 +17,7 @@ namespace vorlix::test {
 
 enum class FsOp { read_all, create_new, write, sync, close, replace, remove };
 
-class FakeFileSystem : public platform::FileSystem {
-public:
+struct FakeFileSystem : platform::FileSystem {
     void add_file(const std::string& path, std::string bytes) { files[path] = std::move(bytes); }
     // Makes `op` fail with `reason` as the system's text, `times` times (for
     // ever when < 0), on paths (the source of a replace) that start with `prefix`.
