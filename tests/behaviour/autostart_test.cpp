@@ -62,14 +62,5 @@ TEST_F(Autostart, WhatAStoredValueMeansAtLoad) {
     }
 }
 
-TEST_F(Autostart, WithoutTheRunKeyNothingIsWrittenAndNothingComplains) {
-    registry.keys.clear();
-    start();
-    EXPECT_EQ(panel()->autostart, 0);
-    panel()->set_autostart_value(1);
-    EXPECT_FALSE(stored());
-    EXPECT_TRUE(toolkit.boxes.empty());
-}
-
 }  // namespace
 }  // namespace vorlix::test

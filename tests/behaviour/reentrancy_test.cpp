@@ -33,22 +33,5 @@ TEST(Reentrancy, ATickDuringARefreshNeverCountsAHalfFilledList) {
     }
 }
 
-TEST(Reentrancy, APanelClosedDuringARefreshEndsItQuietly) {
-    ProgramFixture w;
-    w.windows.add("a - Microsoft Internet Explorer");
-    w.start();
-    for (const long at : {1L, 3L}) {  // in the walk; in the refill
-        if (w.panel() == nullptr) w.click_window_button();
-        w.windows.add("n - Netscape " + std::to_string(at));
-        const Lines names = w.state().browser_names;
-        const long saves = w.disk.count(FsOp::create_new);
-        w.toolkit.after_yields(at, [&] { w.close_panel(); });
-        w.refresh();
-        EXPECT_EQ(w.Timer_PosWindow(), nullptr);
-        EXPECT_EQ(w.state().browser_names, names) << "nothing learned, nothing written";
-        EXPECT_EQ(w.disk.count(FsOp::create_new), saves);
-    }
-}
-
 }  // namespace
 }  // namespace vorlix::test

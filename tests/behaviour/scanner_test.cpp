@@ -37,16 +37,6 @@ TEST_F(ScanTick, TheMozillaCountComesFromTheListAsFilteredAndLearnedNamesAreTrie
     EXPECT_EQ(windows.close_requests, (std::vector<platform::WindowId>{moz, netscape}));
 }
 
-TEST_F(ScanTick, ATickMakesAClosedPanelHidden) {
-    start();
-    close_panel();
-    ASSERT_TRUE(tick());
-    ASSERT_NE(panel(), nullptr);
-    EXPECT_FALSE(panel()->shown);
-    EXPECT_EQ(main().button, "<<  >>");
-    EXPECT_FALSE(Timer_PosWindow()->enabled());
-}
-
 TEST_F(ScanTick, SuspendAndResumeSwapPicturesLampAndTimer) {
     start();
     for (const bool on : {false, true}) {

@@ -36,18 +36,6 @@ TEST_F(StartUp, DataFilesAreReadLineByLineAndTheBlacklistCounted) {
     EXPECT_EQ(Timer_Destroy().interval(), 1500);
 }
 
-TEST_F(StartUp, OverlongBlacklistLoadsTheFirst32767AndSaysSoAndAFullListTakesNoMore) {
-    std::string bytes;
-    for (int i = 0; i < 32767 + 5; ++i) bytes += "t" + std::to_string(i) + "\r\n";
-    put_file("Vorlix.dat", bytes);
-    start();
-    EXPECT_EQ(titles().size(), 32767u);
-    EXPECT_NE(main().status.find(" (5 more lines not loaded)"), std::string::npos);
-    add_title("one more");
-    EXPECT_EQ(main().status, "  The blacklist is full (32767 titles)");
-    EXPECT_EQ(file("Vorlix.dat"), bytes);
-}
-
 // An unreadable data file: the defaults, and the status line says why. A
 // browser-name file that could not be read is never replaced by learning.
 TEST(StartUpUnreadable, FilesFallBackToDefaultsTheStatusSaysWhyAndNothingIsReplaced) {
@@ -65,16 +53,6 @@ TEST(StartUpUnreadable, FilesFallBackToDefaultsTheStatusSaysWhyAndNothingIsRepla
         EXPECT_EQ(w.state().browser_names, (Lines{kIe, "Netscape 6"}));  // learned, in memory
         EXPECT_EQ(w.file(name), "Mozilla\r\n");
     }
-}
-
-TEST_F(StartUp, APanelClosedDuringItsFirstLoadIsMadeAgainAndShown) {
-    windows.add("a - Microsoft Internet Explorer");
-    toolkit.after_yields(1, [&] { close_panel(); });
-    start();
-    ASSERT_NE(panel(), nullptr);
-    EXPECT_TRUE(panel()->shown);
-    EXPECT_EQ(window_titles(), Lines{"a - Microsoft Internet Explorer"});
-    EXPECT_TRUE(Timer_PosWindow()->enabled());
 }
 
 }  // namespace

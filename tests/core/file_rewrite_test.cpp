@@ -58,26 +58,5 @@ INSTANTIATE_TEST_SUITE_P(
                       std::pair{"Closing", FsOp::close},
                       std::pair{"Moving it over the old file", FsOp::replace}));
 
-TEST(RewriteFile, ANewFileThatCannotBeRemovedIsNamed) {
-    FakeFileSystem fs;
-    fs.fail(FsOp::sync, "/", "Input/output error");
-    fs.fail(FsOp::remove, "/", "Read-only file system");
-    const Status st = rewrite_file(fs, kTarget, "new");
-    EXPECT_NE(st.error().message.find("left behind: "), std::string::npos) << st.error().message;
-    EXPECT_NE(st.error().message.find("Read-only file system"), std::string::npos);
-}
-
-TEST(DataFiles, AMissingFileIsNoFileAndAnUnreadableOneSaysWhy) {
-    FakeFileSystem fs;
-    EXPECT_EQ(data_files::path_of({"C:\\T", "V", '\\', ".exe"}, data_files::kConfigName),
-              "C:\\T\\Vorlix.cfg");
-    EXPECT_EQ(data_files::read_existing(fs, kTarget).value(), std::nullopt);
-    fs.add_file(kTarget, "x");
-    fs.fail(FsOp::read_all, kTarget, "Permission denied", 1);
-    EXPECT_NE(data_files::read_existing(fs, kTarget).error().message.find("Permission denied"),
-              std::string::npos);
-    EXPECT_EQ(data_files::read_existing(fs, kTarget).value(), "x");
-}
-
 }  // namespace
 }  // namespace vorlix::test

@@ -24,7 +24,6 @@ TEST(LineReading, TerminatorsAndTheLastLine) {
 
 TEST(LineWriting, CrLfAfterEveryLineAndEveryByteSurvives) {
     EXPECT_EQ(join({"A", "B"}), "A\r\nB\r\n");
-    EXPECT_EQ(join({}), "");
     EXPECT_EQ(join({""}), "\r\n");
     std::string odd;
     for (int b = 0; b < 256; ++b) odd += b == '\r' ? 'x' : static_cast<char>(b);

@@ -9,12 +9,9 @@
 
 namespace vorlix::test {
 
-class FakeCommandRunner final : public platform::CommandRunner {
-public:
+struct FakeCommandRunner final : platform::CommandRunner {
     void open_url(std::string_view url) override { opened_.emplace_back(url); }
     const std::vector<std::string>& opened() const { return opened_; }
-
-private:
     std::vector<std::string> opened_;
 };
 

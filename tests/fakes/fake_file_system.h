@@ -17,11 +17,10 @@ namespace vorlix::test {
 
 enum class FsOp { read_all, create_new, write, sync, close, replace, remove };
 
-class FakeFileSystem : public platform::FileSystem {
-public:
+struct FakeFileSystem : platform::FileSystem {
     void add_file(const std::string& path, std::string bytes) { files[path] = std::move(bytes); }
     // Makes `op` fail with `reason` as the system's text, `times` times (for
-    // ever when < 0), on paths that start with `prefix`.
+    // ever when < 0), on paths (the source of a replace) that start with `prefix`.
     void fail(FsOp op, std::string prefix, std::string reason, int times = -1) {
         failures_.push_back({op, std::move(prefix), std::move(reason), times});
     }
@@ -41,7 +40,7 @@ public:
     Status remove(const std::string& path) override;
 
     // Records the call; the error of a failure that applies to it.
-    Status call(FsOp op, const std::string& path, const std::string& to = {});
+    Status call(FsOp op, const std::string& path);
     static Error error(const std::string& path, const char* reason) {
         return Error{path + ": " + reason};
     }
@@ -90,11 +89,11 @@ private:
     bool open_ = true;
 };
 
-inline Status FakeFileSystem::call(FsOp op, const std::string& path, const std::string& to) {
+inline Status FakeFileSystem::call(FsOp op, const std::string& path) {
     calls.emplace_back(op, path);
     for (Failure& f : failures_) {
         if (f.op != op || f.times == 0) continue;
-        if (path.rfind(f.prefix, 0) != 0 && (to.empty() || to.rfind(f.prefix, 0) != 0)) continue;
+        if (path.rfind(f.prefix, 0) != 0) continue;
         if (f.times > 0) --f.times;
         return error(path, f.reason.c_str());
     }
@@ -116,7 +115,7 @@ inline Result<std::unique_ptr<platform::WritableFile>> FakeFileSystem::create_ne
 }
 
 inline Status FakeFileSystem::replace(const std::string& from, const std::string& to) {
-    if (Status st = call(FsOp::replace, from, to); !st) return st;
+    if (Status st = call(FsOp::replace, from); !st) return st;
     if (!exists(from)) return error(from, "No such file or directory");
     files[to] = std::move(files[from]);
     files.erase(from);

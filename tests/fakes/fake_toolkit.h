@@ -11,11 +11,25 @@
 #include <string_view>
 #include <vector>
 
+#include "base/scoped_value.h"
 #include "platform/toolkit.h"
 
 namespace vorlix::test {
 
-struct FakeToolkit;
+struct FakeMainWindow;
+struct FakePanel;
+struct FakeTimer;
+
+// What the views and timers register in and count into.
+struct FakeToolkitState {
+    FakeMainWindow* main = nullptr;
+    FakePanel* panel = nullptr;
+    std::vector<FakeTimer*> timers;  // live ones, in order of creation
+    bool ended = false;
+    int firing = 0;         // depth of the running scan ticks
+    long nested_scans = 0;  // scans (the lamp turning red) begun inside a tick
+    long nested_fires = 0;  // ticks that fell due inside a tick
+};
 
 // What end() throws: the program ended; no further event reaches it.
 struct ProgramEnded {};
@@ -39,8 +53,11 @@ struct FakeListBox final : platform::ListBoxView {
 
 // The main window with its design-time values; `events` are the user's.
 struct FakeMainWindow final : platform::MainWindowView {
-    FakeMainWindow(FakeToolkit& owner, platform::MainWindowEvents& handlers);
-    ~FakeMainWindow() override;
+    FakeMainWindow(FakeToolkitState& owner, platform::MainWindowEvents& handlers)
+        : toolkit(owner), events(handlers) {
+        toolkit.main = this;
+    }
+    ~FakeMainWindow() override { toolkit.main = toolkit.main == this ? nullptr : toolkit.main; }
     void set_caption(std::string_view c) override { caption = c; }
     float left() const override { return x; }
     float top() const override { return y; }
@@ -51,13 +68,17 @@ struct FakeMainWindow final : platform::MainWindowView {
     std::string title_text() const override { return text; }
     void set_title_text(std::string_view t) override { text = t; }
     platform::ListBoxView& title_list() override { return list; }
-    void set_lamp(platform::Colour colour) override;
+    void set_lamp(platform::Colour colour) override {
+        // Red is a scan's first step: red inside a nested tick is a nested scan.
+        if (colour == 0xFF /* red */ && toolkit.firing > 1) ++toolkit.nested_scans;
+        lamp = colour;
+    }
     void set_status(std::string_view s) override { status = s; }
     void set_active_picture_visible(bool v) override { active = v; }
     void set_suspended_picture_visible(bool v) override { suspended = v; }
     void set_window_button_caption(std::string_view c) override { button = c; }
 
-    FakeToolkit& toolkit;
+    FakeToolkitState& toolkit;
     platform::MainWindowEvents& events;
     std::string caption, text, status, button = ">>  <<";
     float x = 0, y = 0;
@@ -67,8 +88,11 @@ struct FakeMainWindow final : platform::MainWindowView {
 };
 
 struct FakePanel final : platform::PanelView {
-    FakePanel(FakeToolkit& owner, platform::PanelEvents& handlers);
-    ~FakePanel() override;
+    FakePanel(FakeToolkitState& owner, platform::PanelEvents& handlers)
+        : toolkit(owner), events(handlers) {
+        toolkit.panel = this;
+    }
+    ~FakePanel() override { toolkit.panel = toolkit.panel == this ? nullptr : toolkit.panel; }
     float left() const override { return x; }
     float top() const override { return y; }
     float width() const override { return 5295; }
@@ -92,7 +116,7 @@ struct FakePanel final : platform::PanelView {
     void set_site_caption(std::string_view t) override { site_caption = t; }
 
     static constexpr platform::WindowId kId = 0x7000;
-    FakeToolkit& toolkit;
+    FakeToolkitState& toolkit;
     platform::PanelEvents& events;
     // Somewhere else than beside the main window, as a freshly made form is.
     float x = 100, y = 200, h = 3600;
@@ -103,23 +127,39 @@ struct FakePanel final : platform::PanelView {
 };
 
 struct FakeTimer final : platform::Timer {
-    FakeTimer(FakeToolkit& owner, std::function<void()> tick);
-    ~FakeTimer() override;
+    FakeTimer(FakeToolkitState& owner, std::function<void()> tick)
+        : toolkit(owner), on_tick(std::move(tick)) {
+        toolkit.timers.push_back(this);
+    }
+    ~FakeTimer() override {
+        toolkit.timers.erase(std::find(toolkit.timers.begin(), toolkit.timers.end(), this));
+    }
     void set_interval(int ms) override { interval_ms = ms; }
     int interval() const override { return interval_ms; }
     void set_enabled(bool on) override { on_ = on; }
     bool enabled() const override { return on_; }
     // A tick falls due: false when the timer cannot tick (disabled, no
     // interval, the program ended).
-    bool fire();
+    bool fire() {
+        if (!on_ || interval_ms <= 0 || toolkit.ended) return false;
+        // Copied: the handler may destroy this timer.
+        FakeToolkitState& tk = toolkit;
+        const auto tick = on_tick;
+        // The main window makes the scan timer first; only its ticks are counted.
+        const int counted = tk.timers.front() == this ? 1 : 0;
+        const ScopedValue depth(tk.firing, tk.firing + counted);  // however the tick ends
+        if (tk.firing > 1) tk.nested_fires += counted;
+        tick();
+        return true;
+    }
 
-    FakeToolkit& toolkit;
+    FakeToolkitState& toolkit;
     std::function<void()> on_tick;
     int interval_ms = 0;
     bool on_ = false;
 };
 
-struct FakeToolkit final : platform::Toolkit {
+struct FakeToolkit final : platform::Toolkit, FakeToolkitState {
     std::unique_ptr<platform::MainWindowView> create_main_window(
         platform::MainWindowEvents& events) override {
         return std::make_unique<FakeMainWindow>(*this, events);
@@ -151,66 +191,8 @@ struct FakeToolkit final : platform::Toolkit {
     platform::AppInfo app{"/opt/vorlix", "vorlix", '/', ""};
     long yields = 0;
     std::multimap<long, std::function<void()>> scripted;
-    FakeMainWindow* main = nullptr;
-    FakePanel* panel = nullptr;
-    std::vector<FakeTimer*> timers;  // live ones, in order of creation
     std::vector<std::string> boxes;  // message box texts
-    bool ended = false;
-    int firing = 0;         // depth of the running scan ticks
-    long nested_scans = 0;  // scans (the lamp turning red) begun inside a tick
-    long nested_fires = 0;  // ticks that fell due inside a tick
 };
-
-inline FakeMainWindow::FakeMainWindow(FakeToolkit& owner, platform::MainWindowEvents& handlers)
-    : toolkit(owner), events(handlers) {
-    toolkit.main = this;
-}
-
-inline FakeMainWindow::~FakeMainWindow() {
-    if (toolkit.main == this) toolkit.main = nullptr;
-}
-
-inline void FakeMainWindow::set_lamp(platform::Colour colour) {
-    // Red is a scan's first step: red inside a nested tick is a nested scan.
-    if (colour == 0xFF /* red */ && toolkit.firing > 1) ++toolkit.nested_scans;
-    lamp = colour;
-}
-
-inline FakePanel::FakePanel(FakeToolkit& owner, platform::PanelEvents& handlers)
-    : toolkit(owner), events(handlers) {
-    toolkit.panel = this;
-}
-
-inline FakePanel::~FakePanel() {
-    if (toolkit.panel == this) toolkit.panel = nullptr;
-}
-
-inline FakeTimer::FakeTimer(FakeToolkit& owner, std::function<void()> tick)
-    : toolkit(owner), on_tick(std::move(tick)) {
-    toolkit.timers.push_back(this);
-}
-
-inline FakeTimer::~FakeTimer() {
-    toolkit.timers.erase(std::find(toolkit.timers.begin(), toolkit.timers.end(), this));
-}
-
-inline bool FakeTimer::fire() {
-    if (!on_ || interval_ms <= 0 || toolkit.ended) return false;
-    // Copied: the handler may destroy this timer.
-    FakeToolkit& tk = toolkit;
-    const auto tick = on_tick;
-    // The main window makes the scan timer first; only its ticks are counted.
-    const int counted = tk.timers.front() == this ? 1 : 0;
-    if ((tk.firing += counted) > 1) tk.nested_fires += counted;
-    try {
-        tick();
-    } catch (...) {
-        tk.firing -= counted;
-        throw;
-    }
-    tk.firing -= counted;
-    return true;
-}
 
 inline void FakeToolkit::do_events() {
     if (ended) return;

@@ -20,8 +20,7 @@ struct FakeWindow {
     platform::WindowId owner = 0;
 };
 
-class FakeWindowSystem final : public platform::WindowSystem {
-public:
+struct FakeWindowSystem final : platform::WindowSystem {
     // Adds a window below all others and returns its id.
     platform::WindowId add(std::string title, bool visible = true, platform::WindowId owner = 0) {
         windows.push_back({next_id_++, std::move(title), visible, owner});
@@ -36,8 +35,7 @@ public:
         if (FakeWindow* w = find(id)) windows.erase(windows.begin() + (w - windows.data()));
     }
 
-    platform::WindowId first_top_level(platform::WindowId from) override {
-        walk_origins.push_back(from);
+    platform::WindowId first_top_level(platform::WindowId) override {
         return windows.empty() ? 0 : windows.front().id;
     }
     platform::WindowId next_top_level(platform::WindowId w) override {
@@ -66,9 +64,6 @@ public:
     // What the program asked.
     std::vector<std::string> lookups;
     std::vector<platform::WindowId> close_requests;
-    std::vector<platform::WindowId> walk_origins;  // the `from` of every walk
-
-private:
     platform::WindowId next_id_ = 0x100;
 };
 

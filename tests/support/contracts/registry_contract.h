@@ -33,9 +33,7 @@ protected:
         std::uint32_t type = 0;
         const long rc = reg().query_value(
             key, name, type, into ? reinterpret_cast<std::uint8_t*>(into->data()) : nullptr, size);
-        if (rc == platform::kErrorSuccess) {
-            EXPECT_EQ(type, platform::kRegSz);
-        }
+        EXPECT_TRUE(rc != platform::kErrorSuccess || type == platform::kRegSz) << type;
         return rc;
     }
     platform::Registry& reg() { return place.registry(); }
@@ -44,20 +42,12 @@ protected:
 
 TYPED_TEST_SUITE_P(RegistryContract);
 
-TYPED_TEST_P(RegistryContract, OnlyExistingKeysOpenAndNoKeyAnswersInvalidHandle) {
+TYPED_TEST_P(RegistryContract, OnlyExistingKeysOpenAndTextReadsBackSizedFirstInAnyCase) {
     platform::RegKey key = 0;
     EXPECT_EQ(
         this->reg().open_key(platform::kHkeyCurrentUser, "Software\\No such key", 0, 0x3F, key),
         platform::kErrorFileNotFound);
-    EXPECT_EQ(key, 0u);
-    std::uint32_t size = 0;
-    EXPECT_EQ(this->query(0, autostart::kValueName, nullptr, size), platform::kErrorInvalidHandle);
-    EXPECT_EQ(this->set(0, std::string("x\0", 2)), platform::kErrorInvalidHandle);
-    EXPECT_EQ(this->reg().close_key(0), platform::kErrorInvalidHandle);
-}
-
-TYPED_TEST_P(RegistryContract, TextReadsBackSizedFirstWhateverTheNamesCase) {
-    const platform::RegKey key = this->open_run();
+    key = this->open_run();
     const std::string data("\"/opt/my tools/vorlix\"\0", 23);
     ASSERT_EQ(this->set(key, data), platform::kErrorSuccess);
     std::uint32_t size = 0;
@@ -83,7 +73,8 @@ TYPED_TEST_P(RegistryContract, ADeletedValueIsNotFound) {
     EXPECT_EQ(this->reg().close_key(key), platform::kErrorSuccess);
 }
 
-REGISTER_TYPED_TEST_SUITE_P(RegistryContract, OnlyExistingKeysOpenAndNoKeyAnswersInvalidHandle,
-                            TextReadsBackSizedFirstWhateverTheNamesCase, ADeletedValueIsNotFound);
+REGISTER_TYPED_TEST_SUITE_P(RegistryContract,
+                            OnlyExistingKeysOpenAndTextReadsBackSizedFirstInAnyCase,
+                            ADeletedValueIsNotFound);
 
 }  // namespace vorlix::test
