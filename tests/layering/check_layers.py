@@ -1,12 +1,8 @@
 #!/usr/bin/env python3
-"""Fails when a file in src/ includes one from a higher layer.
-
-Usage: check_layers.py SRC_DIR [--graph]
-With --graph, prints the folder-level include graph, bottom layer first.
-"""
-import pathlib
-import re
-import sys
+# Fails when a file in src/ includes one from a higher layer.
+# Usage: check_layers.py SRC_DIR [--graph]
+# With --graph, prints the folder-level include graph, bottom layer first.
+import pathlib, re, sys
 
 # Bottom first. A file may include its own folder and any lower layer.
 LAYERS = [

@@ -25,11 +25,6 @@ public:
     }
     ~TempDir() {
         std::error_code ec;
-        // Tests take rights away; give them back so everything goes.
-        for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
-             it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
-            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                         std::filesystem::perm_options::add, ec);
         std::filesystem::remove_all(path_, ec);
     }
     TempDir(const TempDir&) = delete;
