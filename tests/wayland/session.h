@@ -61,6 +61,11 @@ public:
 // A native toplevel on a connection of its own, which records close
 // requests and never obeys them; it goes with the object.
 class NativeWindow {
+    template <class T>
+    static T* as(void* p) {
+        return static_cast<T*>(p);
+    }
+
 public:
     explicit NativeWindow(const std::string& title) {
         static const wl_registry_listener globals = {
@@ -79,33 +84,38 @@ public:
             .configure = [](void* data, xdg_surface* s, uint32_t serial) {
                 auto& self = *static_cast<NativeWindow*>(data);
                 xdg_surface_ack_configure(s, serial);
-                wl_surface_attach(self.surface_, self.buffer_, 0, 0);
-                wl_surface_commit(self.surface_);
+                wl_surface_attach(as<wl_surface>(self.surface_), as<wl_buffer>(self.buffer_), 0, 0);
+                wl_surface_commit(as<wl_surface>(self.surface_));
             }};
         static const xdg_toplevel_listener closer = {
             [](void*, xdg_toplevel*, int32_t, int32_t, wl_array*) {},
             [](void* data, xdg_toplevel*) { static_cast<NativeWindow*>(data)->asked_ = true; },
             nullptr, nullptr};
-        wl_registry_add_listener(wl_display_get_registry(display_), &globals, this);
+        registry_ = wl_display_get_registry(display_);
+        wl_registry_add_listener(as<wl_registry>(registry_), &globals, this);
         wl_display_roundtrip(display_);
         const int fd = ::memfd_create("pixels", 0);
         if (::ftruncate(fd, 64 * 64 * 4) != 0) return;
-        wl_shm_pool* pool = wl_shm_create_pool(static_cast<wl_shm*>(shm_), fd, 64 * 64 * 4);
+        wl_shm_pool* pool = wl_shm_create_pool(as<wl_shm>(shm_), fd, 64 * 64 * 4);
         buffer_ = wl_shm_pool_create_buffer(pool, 0, 64, 64, 64 * 4, WL_SHM_FORMAT_ARGB8888);
         wl_shm_pool_destroy(pool);
         ::close(fd);
-        surface_ = wl_compositor_create_surface(static_cast<wl_compositor*>(compositor_));
-        xdg_surface* xdg = xdg_wm_base_get_xdg_surface(static_cast<xdg_wm_base*>(shell_), surface_);
-        xdg_surface_add_listener(xdg, &mapper, this);
-        toplevel_ = xdg_surface_get_toplevel(xdg);
-        xdg_toplevel_add_listener(toplevel_, &closer, this);
+        surface_ = wl_compositor_create_surface(as<wl_compositor>(compositor_));
+        xdg_ = xdg_wm_base_get_xdg_surface(as<xdg_wm_base>(shell_), as<wl_surface>(surface_));
+        xdg_surface_add_listener(as<xdg_surface>(xdg_), &mapper, this);
+        toplevel_ = xdg_surface_get_toplevel(as<xdg_surface>(xdg_));
+        xdg_toplevel_add_listener(as<xdg_toplevel>(toplevel_), &closer, this);
         retitle(title);
     }
-    ~NativeWindow() { wl_display_disconnect(display_); }
+    ~NativeWindow() {
+        for (void* p : {toplevel_, xdg_, surface_, buffer_, shell_, shm_, compositor_, registry_})
+            if (p != nullptr) wl_proxy_destroy(as<wl_proxy>(p));
+        wl_display_disconnect(display_);
+    }
 
     void retitle(const std::string& title) {
-        xdg_toplevel_set_title(toplevel_, title.c_str());
-        wl_surface_commit(surface_);
+        xdg_toplevel_set_title(as<xdg_toplevel>(toplevel_), title.c_str());
+        wl_surface_commit(as<wl_surface>(surface_));
         pump();
     }
     // Whether a close request arrives within the limit.
@@ -118,10 +128,9 @@ private:
     void pump() { wl_display_roundtrip(display_), wl_display_roundtrip(display_); }
 
     wl_display* display_ = wl_display_connect(nullptr);
-    void *compositor_ = nullptr, *shm_ = nullptr, *shell_ = nullptr;
-    wl_buffer* buffer_ = nullptr;
-    wl_surface* surface_ = nullptr;
-    xdg_toplevel* toplevel_ = nullptr;
+    // Untyped, so that the destructor lets go of them alike.
+    void *compositor_ = nullptr, *shm_ = nullptr, *shell_ = nullptr, *registry_ = nullptr;
+    void *buffer_ = nullptr, *surface_ = nullptr, *xdg_ = nullptr, *toplevel_ = nullptr;
     bool asked_ = false;
 };
 
