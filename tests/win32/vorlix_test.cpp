@@ -2,10 +2,14 @@
 #include <oleacc.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "adapters/win32/win32_accessible.h"
 #include "adapters/win32/win32_form.h"
 #include "adapters/win32/win32_text.h"
 #include "autostart/autostart.h"
@@ -19,17 +23,37 @@ using namespace std::chrono_literals;
 using namespace layout;
 constexpr auto pump = test::pump_messages;
 
-std::wstring accessible_name(HWND control) {
+// What an accessibility client hears of a control.
+struct Heard {
+    std::wstring name, description;
+    long role = 0;
+};
+Heard hear(HWND control) {
+    Heard heard;
     IAccessible* acc = nullptr;
-    VARIANT self{};
+    if (FAILED(AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible),
+                                          reinterpret_cast<void**>(&acc))))
+        return heard;
+    VARIANT self{}, role{};
     self.vt = VT_I4;  // CHILDID_SELF
-    BSTR name = nullptr;
-    if (SUCCEEDED(AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible),
-                                             reinterpret_cast<void**>(&acc))))
-        acc->get_accName(self, &name), acc->Release();
-    std::wstring got = name != nullptr ? name : L"(none)";
-    SysFreeString(name);
-    return got;
+    for (auto [ask, into] : {std::pair{&IAccessible::get_accName, &heard.name},
+                             std::pair{&IAccessible::get_accDescription, &heard.description}}) {
+        BSTR text = nullptr;
+        if ((acc->*ask)(self, &text) == S_OK && text != nullptr) *into = text;
+        SysFreeString(text);
+    }
+    if (acc->get_accRole(self, &role) == S_OK && role.vt == VT_I4) heard.role = role.lVal;
+    acc->Release();
+    return heard;
+}
+
+// The events Vorlix raises for its controls, as a screen reader hooks them.
+std::vector<std::pair<HWND, DWORD>>& events_heard() {
+    static std::vector<std::pair<HWND, DWORD>> heard;
+    return heard;
+}
+void CALLBACK on_event(HWINEVENTHOOK, DWORD event, HWND h, LONG object, LONG, DWORD, DWORD) {
+    if (object == OBJID_CLIENT) events_heard().emplace_back(h, event);
 }
 
 HWND focus_in(HWND window) {
@@ -41,8 +65,9 @@ HWND focus_in(HWND window) {
 
 // Vorlix.exe in a folder whose name holds a blank, started from another
 // folder: it closes the blacklisted pop-up, keeps the window that only
-// shares its title, shows accessibility clients the commands' names, is
-// worked by the keyboard alone, and ticking Autostart stores its quoted path.
+// shares its title, tells accessibility clients every control's name, the
+// lamp's state and the status line's news, is worked by the keyboard alone,
+// and ticking Autostart stores its quoted path.
 TEST(Win32Vorlix, ClosesTheBlacklistedPopUpAndStoresItsQuotedPathForAutostart) {
     const char* exe = std::getenv("VORLIX_EXE");  // a Unix path: Wine's Z: drive is current
     ASSERT_NE(exe, nullptr);
@@ -57,6 +82,9 @@ TEST(Win32Vorlix, ClosesTheBlacklistedPopUpAndStoresItsQuotedPathForAutostart) {
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     std::wstring command = L"\"" + (app / "Vorlix.exe").wstring() + L"\"";
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_NAMECHANGE, kLiveRegionChanged, nullptr,
+                                               &on_event, 0, 0, WINEVENT_OUTOFCONTEXT);
     ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                temp.path().c_str(), &si, &pi));
     EXPECT_TRUE(test::wait_until([&] { return popup.close_requests > 0; }, 20s, pump));
@@ -64,26 +92,60 @@ TEST(Win32Vorlix, ClosesTheBlacklistedPopUpAndStoresItsQuotedPathForAutostart) {
     EXPECT_EQ(bare.close_requests, 0);
 
     const HWND main = FindWindowW(kMainClass, nullptr);
-    for (MainControl c :
-         {Command_ADD, Command_REMOVE, Command_Timer, Command_TimerS, Shape_Status, List_Title})
-        EXPECT_EQ(accessible_name(GetDlgItem(main, kMainFirstId + c)), widen(kMain[c].spoken));
-    // Tab visits the commands in order; Space suspends, Return resumes.
-    const auto focus_goes = [&](WPARAM vk, MainControl to) {  // a key pressed and released
+    const auto control = [&](int c) { return GetDlgItem(main, kMainFirstId + c); };
+    const auto heard_event = [&](int c, DWORD event) {
+        return test::wait_until(
+            [&] {
+                return std::count(events_heard().begin(), events_heard().end(),
+                                  std::pair{control(c), event}) > 0;
+            },
+            5s, pump);
+    };
+    // The kill is news that the status bar announces.
+    EXPECT_TRUE(heard_event(Label_Status, kLiveRegionChanged));
+    EXPECT_EQ(hear(control(Label_Status)).name.rfind(L"  Killed ", 0), 0u);  // it never closes
+    EXPECT_EQ(hear(control(Label_Status)).role, ROLE_SYSTEM_STATUSBAR);
+    for (int c = 0; c < Label_Status; ++c)  // the status line is named by its text
+        EXPECT_EQ(hear(control(c)).name, widen(kMain[c].spoken)) << c;
+    EXPECT_EQ(hear(control(Shape_Status)).role, ROLE_SYSTEM_GRAPHIC);
+    HWND panel = FindWindowW(nullptr, L"Vorlix - Window List");
+    EXPECT_EQ(hear(GetDlgItem(panel, kPanelFirstId + List_Window)).name, L"Open windows");
+    // Tab visits the commands in order; Space suspends, Return resumes and
+    // hides or shows the panel, and the names and the lamp follow.
+    const auto press = [&](WPARAM vk) {
         PostMessageW(focus_in(main), WM_KEYDOWN, vk, 1);
         PostMessageW(focus_in(main), WM_KEYUP, vk, 0xC0000001);
-        return test::wait_until(
-            [&] { return focus_in(main) == GetDlgItem(main, kMainFirstId + to); });
+    };
+    const auto focus_goes = [&](WPARAM vk, MainControl to) {
+        press(vk);
+        return test::wait_until([&] { return focus_in(main) == control(to); });
+    };
+    const auto lamp_says = [&](const wchar_t* a, const wchar_t* b) {
+        return test::wait_until([&] {
+            const std::wstring state = hear(control(Shape_Status)).description;
+            return state == a || state == b;
+        });
     };
     SetForegroundWindow(main);
-    ASSERT_TRUE(test::wait_until(
-        [&] { return focus_in(main) == GetDlgItem(main, kMainFirstId + Text_Title); }));
+    ASSERT_TRUE(test::wait_until([&] { return focus_in(main) == control(Text_Title); }));
     for (MainControl c : kMainTabOrder) {
         if (c == Text_Title || c == Command_TimerS) continue;  // the start; hidden while scanning
         EXPECT_TRUE(focus_goes(VK_TAB, c)) << c;
-        EXPECT_TRUE(c != Command_Timer ||
-                    (focus_goes(VK_SPACE, Command_TimerS) && focus_goes(VK_RETURN, c)));
+        if (c != Command_Timer) continue;
+        EXPECT_TRUE(focus_goes(VK_SPACE, Command_TimerS) && lamp_says(L"suspended", L"suspended"));
+        EXPECT_TRUE(heard_event(Shape_Status, EVENT_OBJECT_DESCRIPTIONCHANGE));
+        EXPECT_TRUE(focus_goes(VK_RETURN, c) && lamp_says(L"scanning", L"waiting"));
     }
-    HWND panel = FindWindowW(nullptr, L"Vorlix - Window List");
+    for (const wchar_t* name : {L"Show window list", L"Hide window list"}) {
+        if (name[0] == L'S')
+            press(VK_RETURN);  // the focus then goes to the title list
+        else
+            PostMessageW(control(Command_Window), BM_CLICK, 0, 0);
+        EXPECT_TRUE(test::wait_until([&] { return hear(control(Command_Window)).name == name; }));
+        EXPECT_EQ(IsWindowVisible(panel) != FALSE, name[0] == L'H');
+    }
+    EXPECT_TRUE(heard_event(Command_Window, EVENT_OBJECT_NAMECHANGE));
+    UnhookWinEvent(hook);
     PostMessageW(FindWindowExW(panel, nullptr, L"BUTTON", L"Autostart"), BM_CLICK, 0, 0);
     char value[512] = {};
     EXPECT_TRUE(test::wait_until(

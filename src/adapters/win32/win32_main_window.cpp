@@ -1,5 +1,10 @@
 // The main window: the title field, the title list, the pictures that act as
 // buttons, the lamp and the status line.
+#include <windows.h>
+// After windows.h
+#include <commctrl.h>
+
+#include "adapters/win32/win32_accessible.h"
 #include "adapters/win32/win32_forms.h"
 #include "adapters/win32/win32_list_box.h"
 #include "adapters/win32/win32_text.h"
@@ -21,9 +26,9 @@ public:
         create(kMainClass, kMainStyle, kMainExStyle,
                outer_width_for(kMainWidth, kMainStyle, kMainExStyle),
                outer_height_for(kMainHeight, kMainStyle, kMainExStyle));
-        add(L"STATIC", SS_OWNERDRAW, Image1, false);
-        text_title_ = add(L"EDIT", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, Text_Title, false);
         HWND control[kMainControls] = {};
+        control[Image1] = add(L"STATIC", SS_OWNERDRAW, Image1, false);
+        text_title_ = add(L"EDIT", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, Text_Title, false);
         control[Text_Title] = text_title_;
         control[Command_ADD] = add(L"BUTTON", kDrawnButton, Command_ADD, true);
         command_window_ = add(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, Command_Window, true);
@@ -40,25 +45,33 @@ public:
         control[Shape_Status] = lamp_control_;
         status_ = add(L"STATIC", SS_LEFT | SS_NOPREFIX, Label_Status, false);
 
+        control[Label_Status] = status_;
         // Where the text is not shown, it names the control for assistive
-        // technology.
+        // technology, as the annotations do for the rest.
         for (MainControl c : {Command_ADD, Command_REMOVE, Command_Timer, Command_TimerS,
                               Shape_Status, List_Title}) {
             SetWindowTextW(control[c], widen(kMain[c].spoken).c_str());
         }
+        for (int c = 0; c < kMainControls; ++c) {
+            // The status line is named by what it says.
+            if (c != Label_Status) spoken_[c].name = widen(kMain[c].spoken);
+            annotate(control[c], &spoken_[c]);
+        }
+        spoken_[Image1].role = ROLE_SYSTEM_GRAPHIC;
+        spoken_[Shape_Status].role = ROLE_SYSTEM_GRAPHIC;
+        spoken_[Shape_Status].description = widen(lamp_state(lamp_));
+        spoken_[Label_Status].role = ROLE_SYSTEM_STATUSBAR;
         HWND tabs[kMainTabOrder.size()] = {};
         for (std::size_t i = 0; i < kMainTabOrder.size(); ++i) tabs[i] = control[kMainTabOrder[i]];
         order_tabs(tabs, kMainTabOrder.size());
 
         // Return is handled on key-down, so the edit control is subclassed.
-        SetWindowLongPtrW(text_title_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        edit_proc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
-            text_title_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MainWindow::title_proc)));
+        SetWindowSubclass(text_title_, &MainWindow::title_proc, 0,
+                          reinterpret_cast<DWORD_PTR>(this));
     }
 
     ~MainWindow() override {
-        SetWindowLongPtrW(text_title_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(edit_proc_));
-        SetWindowLongPtrW(text_title_, GWLP_USERDATA, 0);
+        RemoveWindowSubclass(text_title_, &MainWindow::title_proc, 0);
         destroy();
         DeleteObject(status_brush_);
     }
@@ -86,11 +99,17 @@ public:
     }
     ListBoxView& title_list() override { return title_list_; }
     void set_lamp(Colour colour) override {
+        if (colour == lamp_) return;
         lamp_ = colour;
         InvalidateRect(lamp_control_, nullptr, FALSE);
+        spoken_[Shape_Status].description = widen(lamp_state(colour));
+        tell_clients(lamp_control_, EVENT_OBJECT_DESCRIPTIONCHANGE);
     }
     void set_status(std::string_view text) override {
         SetWindowTextW(status_, widen(text).c_str());
+        // Read out by screen readers as a live region's news.
+        tell_clients(status_, EVENT_OBJECT_NAMECHANGE);
+        tell_clients(status_, kLiveRegionChanged);
     }
     void set_active_picture_visible(bool visible) override {
         set_picture_visible(active_, visible);
@@ -100,6 +119,8 @@ public:
     }
     void set_window_button_caption(std::string_view caption) override {
         SetWindowTextW(command_window_, widen(caption).c_str());
+        spoken_[Command_Window].name = widen(window_button_name(caption));
+        tell_clients(command_window_, EVENT_OBJECT_NAMECHANGE);
     }
 
 private:
@@ -116,14 +137,13 @@ private:
         if (visible) focus_to_twin_ = false;
     }
 
-    static LRESULT CALLBACK title_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-        auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(h, GWLP_USERDATA));
-        if (self == nullptr) return DefWindowProcW(h, msg, wp, lp);
-        const WNDPROC original = self->edit_proc_;
+    static LRESULT CALLBACK title_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                       DWORD_PTR data) {
+        auto* self = reinterpret_cast<MainWindow*>(data);
         if (msg == WM_GETDLGCODE) {
             // Return belongs to the title field, not to the window's keyboard
             // navigation.
-            LRESULT code = CallWindowProcW(original, h, msg, wp, lp);
+            LRESULT code = DefSubclassProc(h, msg, wp, lp);
             const auto* key = reinterpret_cast<const MSG*>(lp);
             if (key != nullptr && key->message == WM_KEYDOWN && key->wParam == VK_RETURN) {
                 code |= DLGC_WANTMESSAGE;
@@ -135,7 +155,7 @@ private:
         } else if (msg == WM_CHAR && wp == L'\r') {
             return 0;  // a single-line edit would only beep
         }
-        return CallWindowProcW(original, h, msg, wp, lp);
+        return DefSubclassProc(h, msg, wp, lp);
     }
 
     void paint_background(HDC dc) {
@@ -260,10 +280,11 @@ private:
     HWND lamp_control_ = nullptr;
     HWND status_ = nullptr;
     Win32ListBox title_list_;
-    WNDPROC edit_proc_ = nullptr;
     HBRUSH status_brush_ = nullptr;
     Colour lamp_ = kDesignLamp;
     bool focus_to_twin_ = false;
+    // What assistive technology hears of each control; the controls read it.
+    Annotation spoken_[kMainControls];
 };
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The panel: a red tool window with the window list, two check boxes, the
 // notice and the site link.
+#include "adapters/win32/win32_accessible.h"
 #include "adapters/win32/win32_forms.h"
 #include "adapters/win32/win32_list_box.h"
 #include "adapters/win32/win32_text.h"
@@ -24,6 +25,8 @@ public:
                outer_width_for(kPanelWidth, kPanelStyle, kPanelExStyle), res_.px_y(kPanelHeight));
         SetWindowTextW(hwnd_, widen(kPanelCaption).c_str());
         window_list_.attach(add(L"LISTBOX", kListBoxStyle, List_Window, true, res_.font));
+        list_name_.name = widen(kPanel[List_Window].spoken);
+        annotate(window_list_.hwnd(), &list_name_);
         const DWORD check_box = WS_TABSTOP | BS_AUTOCHECKBOX;
         check_iwindows_ = add(L"BUTTON", check_box, Check_IWindows, true, res_.bold_font);
         SendMessageW(check_iwindows_, BM_SETCHECK, BST_CHECKED, 0);
@@ -172,6 +175,7 @@ private:
     HWND site_ = nullptr;
     HBRUSH red_brush_ = nullptr;
     bool* gone_ = nullptr;
+    Annotation list_name_;  // the window list's name for assistive technology
 };
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "adapters/win32/win32_toolkit.h"
 
+#include <objbase.h>
+
 #include <string>
 
 #include "adapters/win32/resource.h"
@@ -34,6 +36,8 @@ HBITMAP load_bitmap(HINSTANCE instance, int id) {
 }  // namespace
 
 Win32Toolkit::Win32Toolkit() {
+    // Accessibility clients reach our controls' objects through COM.
+    com_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     res_.instance = GetModuleHandleW(nullptr);
     if (HDC screen = GetDC(nullptr)) {
         res_.dpi_x = GetDeviceCaps(screen, LOGPIXELSX);
@@ -87,6 +91,7 @@ Win32Toolkit::~Win32Toolkit() {
     for (HICON i : {res_.icon, res_.small_icon}) {
         if (i != nullptr) DestroyIcon(i);
     }
+    if (com_) CoUninitialize();
 }
 
 std::unique_ptr<MainWindowView> Win32Toolkit::create_main_window(MainWindowEvents& events) {

@@ -42,6 +42,7 @@ private:
     // The owner of message boxes: the last main window made.
     HWND main_window_ = nullptr;
     YieldPacer pacer_;
+    bool com_ = false;
 };
 
 }  // namespace vorlix::platform::win32
