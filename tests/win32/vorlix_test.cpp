@@ -110,6 +110,7 @@ TEST(Win32Vorlix, ClosesTheBlacklistedPopUpAndStoresItsQuotedPathForAutostart) {
     EXPECT_EQ(hear(control(Shape_Status)).role, ROLE_SYSTEM_GRAPHIC);
     HWND panel = FindWindowW(nullptr, L"Vorlix - Window List");
     EXPECT_EQ(hear(GetDlgItem(panel, kPanelFirstId + List_Window)).name, L"Open windows");
+    EXPECT_EQ(hear(GetDlgItem(panel, kPanelFirstId + Label_Site)).role, ROLE_SYSTEM_LINK);
     // Tab visits the commands in order; Space suspends, Return resumes and
     // hides or shows the panel, and the names and the lamp follow.
     const auto press = [&](WPARAM vk) {

@@ -35,6 +35,8 @@ public:
         notice_ = add(L"STATIC", SS_CENTER | SS_NOPREFIX, Label_Notice, false, res_.bold_font);
         add(L"STATIC", SS_ETCHEDHORZ, Line2, false, res_.font);
         site_ = add(L"BUTTON", kDrawnButton, Label_Site, true, res_.bold_font);
+        site_role_.role = ROLE_SYSTEM_LINK;  // named by its text
+        annotate(site_, &site_role_);
         HWND control[kPanelControls] = {};
         control[List_Window] = window_list_.hwnd();
         control[Check_IWindows] = check_iwindows_;
@@ -175,7 +177,9 @@ private:
     HWND site_ = nullptr;
     HBRUSH red_brush_ = nullptr;
     bool* gone_ = nullptr;
-    Annotation list_name_;  // the window list's name for assistive technology
+    // What assistive technology hears of the window list and the site link.
+    Annotation list_name_;
+    Annotation site_role_;
 };
 
 }  // namespace
