@@ -44,8 +44,8 @@ public:
         lamp_control_ = add(L"STATIC", SS_OWNERDRAW, Shape_Status, false);
         control[Shape_Status] = lamp_control_;
         status_ = add(L"STATIC", SS_LEFT | SS_NOPREFIX, Label_Status, false);
-
         control[Label_Status] = status_;
+
         // Where the text is not shown, it names the control for assistive
         // technology, as the annotations do for the rest.
         for (MainControl c : {Command_ADD, Command_REMOVE, Command_Timer, Command_TimerS,
