@@ -60,6 +60,21 @@ TEST(Win32WindowSystem, ReadsWindowsAndFindsTheTopmostWholeTitleWhileWindowsCome
     EXPECT_EQ(late.close_requests, 0) << "posted, not sent";
     test::pump_messages();
     EXPECT_EQ(late.close_requests, 1);
+
+    // A clock in a title while scanning is suspended: no walk comes to clear
+    // the titles it had. Renames reach the table by the event Windows sends
+    // (sent here by hand: Wine sends none), or by a look-up finding it stale.
+    const std::size_t held = ws.titles_held();
+    for (int i = 1; i <= 64; ++i) {
+        SetWindowTextW(renamed.hwnd, (L"Clock " + std::to_wstring(i)).c_str());
+        if (i % 2 != 0)
+            NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, renamed.hwnd, OBJID_WINDOW, CHILDID_SELF);
+        else
+            EXPECT_EQ(ws.find_by_title("Clock " + std::to_string(i - 1)), 0u);
+        test::pump_messages();
+    }
+    EXPECT_EQ(ws.find_by_title("clock 64"), to_id(renamed.hwnd));
+    EXPECT_EQ(ws.titles_held(), held);
 }
 
 struct Events final : MainWindowEvents, PanelEvents {

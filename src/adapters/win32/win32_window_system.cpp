@@ -75,10 +75,9 @@ void CALLBACK Win32WindowSystem::on_event(HWINEVENTHOOK hook, DWORD event, HWND 
 }
 
 void Win32WindowSystem::file(HWND h, std::string key) {
-    const auto known = key_of_.find(h);
-    if (known != key_of_.end()) {
+    if (const auto known = key_of_.find(h); known != key_of_.end()) {
         if (known->second == key) return;
-        std::erase(by_title_[known->second], h);
+        forget(h);
     }
     auto& windows = by_title_[key];
     windows.insert(windows.begin(), h);
@@ -102,7 +101,12 @@ void Win32WindowSystem::add_fresh(HWND h) {
 void Win32WindowSystem::forget(HWND h) {
     const auto known = key_of_.find(h);
     if (known == key_of_.end()) return;
-    std::erase(by_title_[known->second], h);
+    // The title goes with its last window: between walks (none while the scan
+    // is suspended) a clock in a title would otherwise leave a key a second.
+    if (const auto entry = by_title_.find(known->second); entry != by_title_.end()) {
+        std::erase(entry->second, h);
+        if (entry->second.empty()) by_title_.erase(entry);
+    }
     key_of_.erase(known);
 }
 
@@ -153,19 +157,16 @@ WindowId Win32WindowSystem::find_by_title(std::string_view title) {
         for (HWND h : fresh_) file(h, text::title_key(raw_title(h)));
     }
     const std::string key = text::title_key(title);
-    const auto it = by_title_.find(key);
-    if (it == by_title_.end()) return 0;
-    auto& windows = it->second;
     // An event may not have arrived yet (and Wine sends few): a window may
     // have closed or been renamed since. Checking a hit costs one call and
-    // hits are rare.
-    while (!windows.empty()) {
-        HWND h = windows.front();
+    // hits are rare. Forgetting the last window drops the entry, so it is
+    // looked up again each time.
+    for (auto it = by_title_.find(key); it != by_title_.end(); it = by_title_.find(key)) {
+        HWND h = it->second.front();
         const bool alive = IsWindow(h) != FALSE;
         std::string now = alive ? text::title_key(raw_title(h)) : std::string();
         if (alive && now == key) return to_id(h);
-        windows.erase(windows.begin());
-        key_of_.erase(h);
+        forget(h);
         if (alive) file(h, std::move(now));  // under the title it has now
     }
     return 0;

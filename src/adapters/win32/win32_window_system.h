@@ -48,6 +48,9 @@ public:
 
     // Rebuilds the title table now (first_top_level does it too).
     void refresh_titles();
+    // The titles the table holds; between walks it must follow the windows,
+    // not every title they ever carried.
+    std::size_t titles_held() const { return by_title_.size(); }
 
 private:
     static void CALLBACK on_event(HWINEVENTHOOK hook, DWORD event, HWND h, LONG object, LONG child,
