@@ -72,7 +72,7 @@ int main() {
         const auto it = windows.find(text::fold_case(candidate));
         return it == windows.end() ? platform::WindowId{0} : it->second;
     };
-    hooks.post_close = [](platform::WindowId) {};
+    hooks.post_close = [](platform::WindowId) { return true; };
     hooks.yield = [] {};
     hooks.killed = [](double) {};
     const double walk = bench::median_ms(5, [&] { scanner::walk(list, names, 0, kills, hooks); });

@@ -26,7 +26,7 @@ public:
     platform::WindowId find_by_title(std::string_view title) override {
         return inner_.find_by_title(title);
     }
-    void post_close(platform::WindowId w) override { inner_.post_close(w); }
+    bool post_close(platform::WindowId w) override { return inner_.post_close(w); }
     std::string notice() const override { return inner_.notice(); }
 
 private:

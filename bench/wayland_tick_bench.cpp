@@ -57,7 +57,8 @@ int main() {
         found += w != 0;
         return w;
     };
-    hooks.post_close = [](platform::WindowId) {};  // the windows stay for the next run
+    // Nothing is asked: the windows stay for the next run.
+    hooks.post_close = [](platform::WindowId) { return true; };
     hooks.yield = [] {};
     hooks.killed = [](double) {};
 

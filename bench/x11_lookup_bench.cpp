@@ -36,7 +36,8 @@ Tick scan_tick(platform::x11::X11WindowSystem& ws, const SortedList& blacklist,
         ++lookups;
         return ws.find_by_title(candidate);
     };
-    hooks.post_close = [](platform::WindowId) {};  // the windows must stay for the next run
+    // Nothing is asked: the windows must stay for the next run.
+    hooks.post_close = [](platform::WindowId) { return true; };
     hooks.yield = [] {};
     hooks.killed = [](double) {};
     constexpr int kRuns = 5;

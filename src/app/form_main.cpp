@@ -167,7 +167,7 @@ void Form_Main::Timer_Destroy_Timer() {
         auto& windows = services_.windows;
         const scanner::Hooks hooks{
             [&windows](const std::string& candidate) { return windows.find_by_title(candidate); },
-            [&windows](platform::WindowId w) { windows.post_close(w); },
+            [&windows](platform::WindowId w) { return windows.post_close(w); },
             [this] { services_.toolkit.do_events(); },
             [this](double kills) { view_->set_status(scanner::killed_status(kills)); },
         };

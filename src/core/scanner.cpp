@@ -39,8 +39,8 @@ void walk(const SortedList& blacklist, const std::vector<std::string>& browser_n
             const std::string name = browser_names[k];
             const std::string candidate = entry_title(blacklist.at(pos)) + " - " + name;
             const platform::WindowId found = hooks.find(candidate);
-            if (found != 0 && !(mozilla_count == 1 && mentions_mozilla(name))) {
-                hooks.post_close(found);
+            if (found != 0 && !(mozilla_count == 1 && mentions_mozilla(name)) &&
+                hooks.post_close(found)) {
                 kill_count += 1;
                 if (hooks.killed) hooks.killed(kill_count);
             }

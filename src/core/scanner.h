@@ -21,7 +21,8 @@ std::string killed_status(double kill_count);
 
 struct Hooks {
     std::function<platform::WindowId(const std::string& candidate)> find;
-    std::function<void(platform::WindowId)> post_close;
+    // True when a close request went out; only those are counted.
+    std::function<bool(platform::WindowId)> post_close;
     std::function<void()> yield;
     // After each counted close, with the new kill count.
     std::function<void(double kill_count)> killed;
@@ -29,8 +30,9 @@ struct Hooks {
 
 // For each blacklist position (the count read once, at the start) and each
 // browser name (the count read when that position begins): look up
-// title + " - " + name; close and count what is found unless exactly one
-// window entry mentions Mozilla and the name does too; yield after every
+// title + " - " + name; ask what is found to close unless exactly one
+// window entry mentions Mozilla and the name does too, and count the
+// requests the window system really sent; yield after every
 // look-up. The lists may change during the yields: positions that no longer
 // exist are skipped, titles added are scanned from the next tick on.
 // `browser_names` holds the names at positions 1..N as elements 0..N-1.

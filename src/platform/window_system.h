@@ -43,8 +43,10 @@ public:
     virtual WindowId find_by_title(std::string_view title) = 0;
 
     // Asks the window to close (the window system's polite close message).
-    // Does not wait and never destroys or kills the window's client.
-    virtual void post_close(WindowId w) = 0;
+    // Does not wait and never destroys or kills the window's client. False
+    // when no request was sent: the window is gone, or it could only be
+    // closed by force.
+    [[nodiscard]] virtual bool post_close(WindowId w) = 0;
 
     // One line for the user about what this adapter can see (for example
     // that only X11 windows are visible in a Wayland session); empty when

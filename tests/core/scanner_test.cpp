@@ -20,6 +20,7 @@ struct Desk {
     std::map<std::string, platform::WindowId> windows;
     Strings lookups, statuses;
     Ids closed;
+    platform::WindowId refuses = 0;  // no request can be sent to it
     int yields = 0;
     std::function<void(int)> on_yield;  // with the yield's number, from 1
 
@@ -31,7 +32,10 @@ struct Desk {
                          }
                          return 0;
                      },
-                     [this](platform::WindowId id) { closed.push_back(id); },
+                     [this](platform::WindowId id) {
+                         if (id != refuses) closed.push_back(id);
+                         return id != refuses;
+                     },
                      [this] { on_yield ? on_yield(++yields) : void(++yields); },
                      [this](double n) { statuses.push_back(killed_status(n)); }};
     }
@@ -45,7 +49,8 @@ TEST(ScannerWalk, EveryTitleWithEveryNameYieldingAfterEachLookUpClosingAndCounti
     SortedList bl;
     fill(bl, {"Win", "A"});
     Desk desk;
-    desk.windows = {{"win - x", 7}, {"A - Y", 9}, {"A", 5}};
+    desk.windows = {{"win - x", 7}, {"A - Y", 9}, {"A", 5}, {"Win - Y", 3}};
+    desk.refuses = 3;  // found, but never asked: neither counted nor shown
     double kills = 10;
     walk(bl, {"X", "Y"}, 0, kills, desk.hooks());
     EXPECT_EQ(desk.lookups, (Strings{"A - X", "A - Y", "Win - X", "Win - Y"}));

@@ -18,6 +18,7 @@ struct FakeWindow {
     std::string title;
     bool visible = true;
     platform::WindowId owner = 0;
+    bool takes_close = true;  // false: could only be closed by force, so never asked
 };
 
 struct FakeWindowSystem final : platform::WindowSystem {
@@ -52,9 +53,11 @@ struct FakeWindowSystem final : platform::WindowSystem {
         }
         return 0;
     }
-    void post_close(platform::WindowId w) override {
+    bool post_close(platform::WindowId w) override {
+        if (find(w) == nullptr || !find(w)->takes_close) return false;
         close_requests.push_back(w);
         if (close_on_request) remove(w);
+        return true;
     }
     std::string notice() const override { return notice_text; }
 

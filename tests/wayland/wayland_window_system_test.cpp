@@ -60,7 +60,7 @@ TEST_F(OnSway, ListsNativeAndXWaylandWindowsFindsThemWithoutARoundTripSeesTitles
     EXPECT_TRUE(wait_until([&] { return ws->find_by_title("changed - NETSCAPE") == h; }));
     EXPECT_EQ(ws->find_by_title("Native - Netscape 6"), 0u);
     EXPECT_EQ(ws->round_trips(), trips);
-    ws->post_close(ws->find_by_title("X11 - Mozilla 1.7"));
+    EXPECT_TRUE(ws->post_close(ws->find_by_title("X11 - Mozilla 1.7")));
     EXPECT_TRUE(wait_until([&] { return ::waitpid(x11, nullptr, WNOHANG) == x11; }));
 }
 
@@ -70,14 +70,14 @@ TEST_F(OnSway, ClosesAsAskedAndWindowsClosedMeanwhileAreNoneQuietly) {
     ASSERT_TRUE(lists(3));
     EXPECT_EQ(titles(*ws), (std::vector<std::string>{"C", "B", "A"})) << "last activated first";
     const WindowId c = ws->first_top_level(0), b = ws->find_by_title("B");
-    ws->post_close(c);
+    EXPECT_TRUE(ws->post_close(c));
     EXPECT_TRUE(windows.at("C").asked());
     std::this_thread::sleep_for(200ms);  // ignored: it stays
     EXPECT_EQ(ws->find_by_title("C"), c);
     windows.erase("B");  // the next in the walk goes
     ASSERT_TRUE(wait_until([&] { return ws->title(b).empty(); }));
     EXPECT_FALSE(ws->is_visible(b));
-    ws->post_close(b);
+    EXPECT_FALSE(ws->post_close(b)) << "a window that went away is asked nothing";
     const WindowId a = ws->next_top_level(c);
     EXPECT_EQ(ws->title(a), "A");
     windows.erase("A");  // the one at hand goes

@@ -56,7 +56,7 @@ TEST(Win32WindowSystem, ReadsWindowsAndFindsTheTopmostWholeTitleWhileWindowsCome
     Sleep(2);
     EXPECT_EQ(ws.find_by_title("late renamed - x"), to_id(late.hwnd));
     EXPECT_EQ(ws.find_by_title("titled later - x"), to_id(untitled.hwnd));
-    ws.post_close(to_id(late.hwnd));
+    EXPECT_TRUE(ws.post_close(to_id(late.hwnd)));
     EXPECT_EQ(late.close_requests, 0) << "posted, not sent";
     test::pump_messages();
     EXPECT_EQ(late.close_requests, 1);

@@ -120,7 +120,8 @@ TEST_F(X11Test, OwnersAndProtocolsOfAnyShape) {
         EXPECT_EQ(ws_->owner(w), read) << w;
         EXPECT_TRUE(ws_->is_visible(w)) << w;
     }
-    for (const xcb_window_t w : {no_delete, bad, parent}) ws_->post_close(w);
+    for (const xcb_window_t w : {no_delete, bad, parent})
+        EXPECT_EQ(ws_->post_close(w), w == parent);
     EXPECT_TRUE(client_->wait_for_close_request(parent, 3s));
     EXPECT_EQ(client_->close_requests(), std::vector<xcb_window_t>{parent})
         << "a window that does not take WM_DELETE_WINDOW was asked to close";
@@ -186,7 +187,7 @@ TEST_F(X11Test, ChangesMadeWhileTheWindowIsFirstReadAreKept) {
     EXPECT_TRUE(wait_until([&] { return ws_->find_by_title("win a prize - browser") == w; }));
     EXPECT_TRUE(wait_until([&] { return ws_->is_visible(w) && ws_->owner(w) == parent; }));
     client_->honours_close = true;
-    ws_->post_close(w);
+    EXPECT_TRUE(ws_->post_close(w));
     EXPECT_TRUE(client_->wait_for_close_request(w, 3s));
     EXPECT_TRUE(wait_until([&] { return ws_->find_by_title("Win a prize - Browser") == 0; }));
     ws_->process_events();  // reads everything: the socket is quiet again

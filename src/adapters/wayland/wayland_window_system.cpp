@@ -334,14 +334,15 @@ WindowId WaylandWindowSystem::find_by_title(std::string_view title) {
     return it == s_->by_key.end() ? 0 : it->second.front();
 }
 
-void WaylandWindowSystem::post_close(WindowId w) {
+bool WaylandWindowSystem::post_close(WindowId w) {
     const auto* t = s_->known(w);
-    if (t == nullptr) return;
+    if (t == nullptr) return false;
     // The compositor hands the client its ordinary close request. (An X11
     // client that takes no WM_DELETE_WINDOW is killed by wlroots' XWayland
     // window manager instead: this protocol cannot tell us which those are.)
     zwlr_foreign_toplevel_handle_v1_close(t->handle.get());
     wl_display_flush(s_->d());
+    return true;
 }
 
 std::string WaylandWindowSystem::notice() const {

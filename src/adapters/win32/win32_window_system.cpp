@@ -172,8 +172,8 @@ WindowId Win32WindowSystem::find_by_title(std::string_view title) {
     return 0;
 }
 
-void Win32WindowSystem::post_close(WindowId w) {
-    PostMessageW(to_hwnd(w), WM_CLOSE, 0, 0);
+bool Win32WindowSystem::post_close(WindowId w) {
+    return PostMessageW(to_hwnd(w), WM_CLOSE, 0, 0) != FALSE;
 }
 
 }  // namespace vorlix::platform::win32

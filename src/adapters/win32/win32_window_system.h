@@ -43,7 +43,7 @@ public:
     WindowId owner(WindowId w) override;
     std::string title(WindowId w) override;
     WindowId find_by_title(std::string_view title) override;
-    void post_close(WindowId w) override;
+    bool post_close(WindowId w) override;
     std::string notice() const override { return {}; }
 
     // Rebuilds the title table now (first_top_level does it too).

@@ -152,12 +152,12 @@ WindowId X11WindowSystem::find_by_title(std::string_view title) {
     return s_->table.find_key(text::title_key(title));
 }
 
-void X11WindowSystem::post_close(WindowId w) {
+bool X11WindowSystem::post_close(WindowId w) {
     const auto* k = s_->known(w);
     // A window that does not take WM_DELETE_WINDOW is left alone: a window
     // manager asked to close it would kill its client, and with it every
     // other window of that program.
-    if (k == nullptr || !k->deletable) return;
+    if (k == nullptr || !k->deletable) return false;
     const auto id = static_cast<xcb_window_t>(w);
     Link& link = s_->link;
     if (s_->walk.window_manager_closes() && k->managed) {
@@ -169,6 +169,7 @@ void X11WindowSystem::post_close(WindowId w) {
         link.send(id, XCB_EVENT_MASK_NO_EVENT, id, link.atom(kWmProtocols),
                   {link.atom(kWmDeleteWindow), XCB_CURRENT_TIME, 0, 0, 0});
     }
+    return true;
 }
 
 std::string X11WindowSystem::notice() const {

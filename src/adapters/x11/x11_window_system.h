@@ -30,7 +30,7 @@ public:
     WindowId owner(WindowId w) override;
     std::string title(WindowId w) override;
     WindowId find_by_title(std::string_view title) override;
-    void post_close(WindowId w) override;
+    bool post_close(WindowId w) override;
     std::string notice() const override;
 
     // The connection's socket, or -1 without one. Whoever runs the event
