@@ -55,7 +55,9 @@ void encode(char32_t cp, std::string& out) {
     }
 }
 
-bool in(char32_t c, char32_t lo, char32_t hi) { return c >= lo && c <= hi; }
+bool in(char32_t c, char32_t lo, char32_t hi) {
+    return c >= lo && c <= hi;
+}
 
 // Simple case folding for the scripts users' page titles mostly come in.
 // Kept as a table of rules rather than the C library's towlower, whose
@@ -135,6 +137,15 @@ int compare_ignore_case(std::string_view a, std::string_view b) {
     if (i < a.size()) return 1;
     if (j < b.size()) return -1;
     return 0;
+}
+
+std::optional<std::size_t> prefix_bytes(std::string_view s, std::size_t characters) {
+    std::size_t i = 0;
+    for (; characters > 0; --characters) {
+        if (i == s.size()) return std::nullopt;
+        i += decode(s, i).size;
+    }
+    return i;
 }
 
 std::string normalize_title(std::string_view title) {

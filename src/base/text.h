@@ -2,6 +2,7 @@
 // is not. These are the only places that look inside a title's characters.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,10 @@ int compare_ignore_case(std::string_view a, std::string_view b);
 inline bool equal_ignore_case(std::string_view a, std::string_view b) {
     return compare_ignore_case(a, b) == 0;
 }
+
+// The bytes the first `characters` characters take; nothing when the text
+// is shorter. A byte that is not part of valid UTF-8 counts as one.
+std::optional<std::size_t> prefix_bytes(std::string_view s, std::size_t characters);
 
 // A window title as this program reads it: invisible format characters
 // (zero-width space and joiners, directional marks, the byte-order mark)

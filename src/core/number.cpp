@@ -8,6 +8,8 @@
 #include <string>
 #include <system_error>
 
+#include "base/text.h"
+
 namespace vorlix::number {
 
 namespace {
@@ -150,9 +152,11 @@ std::optional<long long> round_half_even(double value) {
 }
 
 int interval_from_config(std::optional<std::string_view> first_line) {
+    // The label is six characters, not bytes: "Durée=" is a label too.
     constexpr std::size_t kLabelLength = 6;
-    if (!first_line || first_line->size() < kLabelLength) return kDefaultIntervalMs;
-    const auto ms = round_half_even(read_lenient(first_line->substr(kLabelLength)));
+    const auto label = first_line ? text::prefix_bytes(*first_line, kLabelLength) : std::nullopt;
+    if (!label) return kDefaultIntervalMs;
+    const auto ms = round_half_even(read_lenient(first_line->substr(*label)));
     if (!ms || *ms < 0 || *ms > std::numeric_limits<std::int32_t>::max()) {
         return kDefaultIntervalMs;
     }

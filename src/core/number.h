@@ -19,9 +19,10 @@ std::optional<long long> round_half_even(double value);
 
 // The scan interval from the configuration file's first line (the line
 // without its terminator) or nullopt when the file has no first line: a
-// line shorter than six characters, or a value the timer cannot take
-// (negative, or above 2^31 - 1 ms), gives the default of 3000 ms; text
-// without digits after the six-character label gives 0.
+// line shorter than six characters (UTF-8 characters, a stray byte counting
+// as one), or a value the timer cannot take (negative, or above 2^31 - 1
+// ms), gives the default of 3000 ms; text without digits after the
+// six-character label gives 0.
 int interval_from_config(std::optional<std::string_view> first_line);
 
 inline constexpr int kDefaultIntervalMs = 3000;

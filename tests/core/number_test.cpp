@@ -44,7 +44,11 @@ const std::pair<const char*, int> kConfigs[] = {
     {"Timer=2500\r\nTimer=1\r\n", 2500}, {"123456 2 500 ms", 2500}, {"Timer=\r\n", 0},
     {"123456789", 789}, {"LABEL:2.5", 2}, {"LABEL:3.5", 4}, {"LABEL:&H3E8", 1000},
     {"Timer=1\n2\r\n", 12}, {"Timer=1\r2", 1}, {"LABEL:2147483647", 2147483647}, {"", 3000},
-    {"\r\nTimer=100", 3000}, {"LABEL:-1", 3000}, {"LABEL:2147483648", 3000}, {"LABEL:1E400", 3000}};
+    {"\r\nTimer=100", 3000}, {"LABEL:-1", 3000}, {"LABEL:2147483648", 3000}, {"LABEL:1E400", 3000},
+    // The label is six characters however many bytes each takes.
+    {"Dur\xC3\xA9" "e=2000", 2000}, {"Gr\xC3\xB6\xC3\x9F" "e:2000", 2000},
+    {"Gr\xC3\xB6\xC3\x9F" "e", 3000}, {"\xF0\x9F\x95\x91wait=750", 750},
+    {"Dur\xE9" "e=2000", 2000}, {"\xE2\x80" "abcd5", 5}};
 // clang-format on
 
 class ConfigInterval : public ::testing::TestWithParam<std::pair<const char*, int>> {};
