@@ -34,6 +34,18 @@ TEST_F(Blacklist, EmptyFieldOrNoSelectionShowsAMessageAndSavesNothing) {
     EXPECT_EQ(titles(), (Lines{"[A]", "[keep?]"}));
 }
 
+TEST_F(Blacklist, AFullBlacklistSaysSoAndAddsAndSavesNothing) {
+    std::string full;
+    for (int i = 0; i < SortedList::kMaxEntries; ++i) full += std::to_string(i) + "\r\n";
+    put_file("Vorlix.dat", full);
+    start();
+    add_title("one more");
+    EXPECT_EQ(main().status, "  The blacklist is full (32767 titles)");
+    EXPECT_EQ(main().text, "one more");
+    EXPECT_EQ(titles().size(), std::size_t{SortedList::kMaxEntries});
+    EXPECT_EQ(disk.count(FsOp::create_new), 0);
+}
+
 TEST_F(Blacklist, SelectingCopiesTheTitleAndRemoveTakesJustThatEntry) {
     put_file("Vorlix.dat", "A\r\nB\r\nC\r\n");
     start();

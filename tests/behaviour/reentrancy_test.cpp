@@ -33,5 +33,27 @@ TEST(Reentrancy, ATickDuringARefreshNeverCountsAHalfFilledList) {
     }
 }
 
+// The window button pressed at any yield of a tick's refresh of the hidden
+// panel: the refresh it starts must not add to the half-refilled list.
+TEST(Reentrancy, AShowDuringATicksRefreshNeverListsATitleTwice) {
+    const Lines all{"A - Microsoft Internet Explorer", "B - Microsoft Internet Explorer"};
+    auto tick_with_show_at = [&all](long at, ProgramFixture& w) {
+        w.start();
+        w.click_window_button();
+        for (const std::string& title : all) w.windows.add(title);
+        const long before = w.toolkit.yields;
+        if (at > 0) w.toolkit.after_yields(at, [&w] { w.click_window_button(); });
+        EXPECT_TRUE(w.tick());
+        return w.toolkit.yields - before;
+    };
+    ProgramFixture plain;
+    const long yields = tick_with_show_at(0, plain);
+    for (long at = 1; at <= yields; ++at) {
+        ProgramFixture w;
+        tick_with_show_at(at, w);
+        EXPECT_EQ(w.window_titles(), all) << "at yield " << at;
+    }
+}
+
 }  // namespace
 }  // namespace vorlix::test

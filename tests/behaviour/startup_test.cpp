@@ -34,6 +34,10 @@ TEST_F(StartUp, DataFilesAreReadLineByLineAndTheBlacklistCounted) {
     EXPECT_EQ(main().status, "  Blacklist loaded: 3 popup filtered");
     EXPECT_EQ(state().browser_names, (Lines{"Mozilla", ""}));
     EXPECT_EQ(Timer_Destroy().interval(), 1500);
+    put_file("Vorlix.dat", "\r\n");  // one line, and an empty one, is one title
+    start();
+    EXPECT_EQ(titles(), Lines{"[]"});
+    EXPECT_EQ(main().status, "  Blacklist loaded: 1 popup filtered");
 }
 
 // An unreadable data file: the defaults, and the status line says why. A

@@ -26,6 +26,9 @@ TEST_F(WindowList, ListsVisibleUnownedTitledWindowsButThePanelSorted) {
     windows.add("A");
     start_listing_all();
     EXPECT_EQ(window_titles(), (Lines{"A", "b"}));
+    panel()->list.selection = 1;
+    refresh();  // nothing changed: a refill would flicker and lose the selection
+    EXPECT_EQ(panel()->list.selection, 1);
 }
 
 TEST_F(WindowList, FilterKeepsTitlesWithADashAndABrowserName) {
