@@ -16,14 +16,15 @@ convert -size 290x31 "xc:$red" \
   -fill "$deep" -stroke white -strokewidth 1.6 -annotate +0+0 'Vorlix' \
   -strip -depth 8 PNG32:banner.png
 
-# A word picture: a rounded plate with a light rim and the word on it.
+# A word picture: a rounded plate with a light rim and the word on it. Outside
+# the plate it is transparent, so the window's background shows around it.
 word() {  # file width height plate-colour text-colour word pointsize
   convert -size "$2x$3" xc:none \
     -fill "$4" -stroke white -strokewidth 1 \
     -draw "roundrectangle 0.5,0.5 $(($2 - 1)).5,$(($3 - 1)).5 5,5" \
     -font "$font" -pointsize "$7" -gravity center -stroke none -fill "$5" \
     -annotate +0+0 "$6" \
-    -background "$red" -flatten -strip -depth 8 "PNG32:$1"
+    -strip -depth 8 "PNG32:$1"
 }
 word add.png 61 21 "$deep" white Add 12
 word remove.png 106 22 "$deep" white Remove 12
@@ -50,9 +51,14 @@ convert -size 32x32 xc:none \
   -stroke black -draw 'line 11.5,13.5 11.5,18.5' -draw 'line 15.5,14.5 15.5,18.5' \
   -strip -depth 8 PNG32:hand.png
 
-# Windows forms of the same pictures.
-for p in banner add remove active suspended background; do
+# Windows forms of the same pictures. The opaque ones as 24-bit bitmaps; the
+# word pictures keep their transparency as 32-bit bitmaps whose colours are
+# multiplied by their alpha, the form AlphaBlend draws.
+for p in banner background; do
   convert "$p.png" -background white -flatten -alpha off "BMP3:$p.bmp"
+done
+for p in add remove active suspended; do
+  convert "$p.png" -channel RGB -fx 'u*u.a' +channel -define bmp3:alpha=true "BMP3:$p.bmp"
 done
 convert icon.png -define icon:auto-resize=32 icon.ico
 convert hand.png cursor.tmp.ico

@@ -81,6 +81,17 @@ TEST_F(ProgramOnQt, StartsWithThePairCentredOnTheScreen) {
     EXPECT_LE(std::abs(main.top() - (1023 - main.bottom())), 1) << main.top();
     const bool framed = main != main_form->geometry();
     EXPECT_EQ(framed, std::getenv("VORLIX_X11_WM") == nullptr);
+    // Around the pictures, Active and then Suspended among them, the form's
+    // background shows through.
+    for (auto shown : {layout::Command_Timer, layout::Command_TimerS}) {
+        ASSERT_TRUE(control(layout::kMain[shown].name)->isVisible());
+        const QImage shot = main_form->grab().toImage(), back(":/art/background.png");
+        for (auto c : {layout::Command_ADD, layout::Command_REMOVE, shown}) {
+            const QPoint corner = control(layout::kMain[c].name)->pos();
+            EXPECT_EQ(shot.pixel(corner), back.pixel(corner)) << layout::kMain[c].name;
+        }
+        click(layout::kMain[shown].name);
+    }
 }
 
 TEST_F(ProgramOnQt, AddsThroughRealClicksKeysAndMessageBoxes) {

@@ -9,8 +9,10 @@
 #include <utility>
 #include <vector>
 
+#include "adapters/win32/resource.h"
 #include "adapters/win32/win32_accessible.h"
 #include "adapters/win32/win32_form.h"
+#include "adapters/win32/win32_handle.h"
 #include "adapters/win32/win32_text.h"
 #include "autostart/autostart.h"
 #include "support/support.h"
@@ -63,6 +65,26 @@ HWND focus_in(HWND window) {
     return info.hwndFocus;
 }
 
+// Whether each picture shown on the main window has at its corner what the
+// window's background picture has there, not a colour of its own.
+bool corners_show_background(HWND main) {
+    const UniqueHandle<HGDIOBJ, DeleteObject, 0> background(
+        LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_VORLIX_BACKGROUND)));
+    const UniqueHandle<HDC, DeleteDC, 0> back(CreateCompatibleDC(nullptr));
+    SelectObject(back.get(), background.get());
+    const HDC window = GetDC(main);
+    bool all = true;
+    for (MainControl c : {Command_ADD, Command_REMOVE, Command_TimerS, Command_Timer}) {
+        const HWND picture = GetDlgItem(main, kMainFirstId + c);
+        POINT at{0, 0};
+        MapWindowPoints(picture, main, &at, 1);
+        all &= !IsWindowVisible(picture) ||
+               GetPixel(window, at.x, at.y) == GetPixel(back.get(), at.x, at.y);
+    }
+    ReleaseDC(main, window);
+    return all;
+}
+
 // Vorlix.exe in a folder whose name holds a blank, started from another
 // folder: it closes the blacklisted pop-up, keeps the window that only
 // shares its title, tells accessibility clients every control's name, the
@@ -101,6 +123,7 @@ TEST(Win32Vorlix, ClosesTheBlacklistedPopUpAndStoresItsQuotedPathForAutostart) {
             },
             5s, pump);
     };
+    EXPECT_TRUE(test::wait_until([&] { return corners_show_background(main); }, 5s, pump));
     // The kill is news that the status bar announces.
     EXPECT_TRUE(heard_event(Label_Status, kLiveRegionChanged));
     EXPECT_EQ(hear(control(Label_Status)).name.rfind(L"  Killed ", 0), 0u);  // it never closes
@@ -135,6 +158,8 @@ TEST(Win32Vorlix, ClosesTheBlacklistedPopUpAndStoresItsQuotedPathForAutostart) {
         if (c != Command_Timer) continue;
         EXPECT_TRUE(focus_goes(VK_SPACE, Command_TimerS) && lamp_says(L"suspended", L"suspended"));
         EXPECT_TRUE(heard_event(Shape_Status, EVENT_OBJECT_DESCRIPTIONCHANGE));
+        // The Suspended picture's corners too.
+        EXPECT_TRUE(test::wait_until([&] { return corners_show_background(main); }, 5s, pump));
         EXPECT_TRUE(focus_goes(VK_RETURN, c) && lamp_says(L"scanning", L"waiting"));
     }
     for (const wchar_t* name : {L"Show window list", L"Hide window list"}) {

@@ -175,6 +175,8 @@ PictureButton::PictureButton(QWidget* parent, const char* name, const char* spok
     setAccessibleName(QString::fromUtf8(spoken));
     setPixmap(picture);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // The picture's corners are transparent: the form's background shows there.
+    setAutoFillBackground(false);
 }
 
 void PictureButton::mousePressEvent(QMouseEvent* event) {

@@ -59,8 +59,9 @@ private:
     std::function<void()> on_click_;
 };
 
-// A picture used as a button, no caption, clicked anywhere on it; to
-// assistive technology a push button named `spoken`.
+// A picture used as a button, no caption, clicked anywhere on it, with the
+// form's background where the picture is transparent; to assistive
+// technology a push button named `spoken`.
 class PictureButton : public ClickLabel {
 public:
     PictureButton(QWidget* parent, const char* name, const char* spoken, const QPixmap& picture,

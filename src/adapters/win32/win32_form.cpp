@@ -39,9 +39,18 @@ void draw_bitmap(HDC dc, HBITMAP bitmap, const RECT& area) {
     GetObjectW(bitmap, sizeof info, &info);
     HDC memory = CreateCompatibleDC(dc);
     HGDIOBJ old = SelectObject(memory, bitmap);
-    SetStretchBltMode(dc, COLORONCOLOR);
-    StretchBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, memory, 0,
-               0, info.bmWidth, info.bmHeight, SRCCOPY);
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    if (info.bmBitsPixel == 32) {
+        // Colours premultiplied by their alpha: blended over what is there,
+        // edges anti-aliased against it.
+        const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+        AlphaBlend(dc, area.left, area.top, width, height, memory, 0, 0, info.bmWidth,
+                   info.bmHeight, blend);
+    } else {
+        SetStretchBltMode(dc, COLORONCOLOR);
+        StretchBlt(dc, area.left, area.top, width, height, memory, 0, 0, info.bmWidth,
+                   info.bmHeight, SRCCOPY);
+    }
     SelectObject(memory, old);
     DeleteDC(memory);
 }

@@ -48,7 +48,8 @@ struct Resources {
 // Shift, Ctrl and Alt as the key events report them (1, 2, 4).
 int shift_state();
 std::wstring window_text(HWND h);
-// Draws `bitmap` stretched over `area` of `dc`.
+// Draws `bitmap` stretched over `area` of `dc`; a 32-bit one, with its colours
+// premultiplied by its alpha, is blended over what `dc` already shows.
 void draw_bitmap(HDC dc, HBITMAP bitmap, const RECT& area);
 // The dotted focus mark just inside an owner-drawn button that has the focus.
 void draw_focus_mark(const DRAWITEMSTRUCT& item);

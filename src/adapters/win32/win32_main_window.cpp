@@ -190,18 +190,25 @@ private:
             default:
                 return;
         }
+        // The pictures' rounded corners are transparent.
+        paint_background_behind(item);
         draw_bitmap(item.hDC, picture, item.rcItem);
         draw_focus_mark(item);
     }
 
-    // The lamp is a filled circle on the window's own background.
-    void draw_lamp(const DRAWITEMSTRUCT& item) {
+    // The window's background where a control stands, into the control's DC.
+    void paint_background_behind(const DRAWITEMSTRUCT& item) {
         POINT at{0, 0};
         MapWindowPoints(item.hwndItem, hwnd_, &at, 1);
         POINT old_origin{};
         SetViewportOrgEx(item.hDC, -at.x, -at.y, &old_origin);
         paint_background(item.hDC);
         SetViewportOrgEx(item.hDC, old_origin.x, old_origin.y, nullptr);
+    }
+
+    // The lamp is a filled circle on the window's own background.
+    void draw_lamp(const DRAWITEMSTRUCT& item) {
+        paint_background_behind(item);
         HBRUSH fill = CreateSolidBrush(lamp_);
         HGDIOBJ old_brush = SelectObject(item.hDC, fill);
         HGDIOBJ old_pen = SelectObject(item.hDC, GetStockObject(BLACK_PEN));

@@ -28,9 +28,10 @@ ATOM register_class(HINSTANCE instance, const wchar_t* name, WNDPROC proc, HICON
     return static_cast<ATOM>(GetClassInfoExW(instance, name, &wc));
 }
 
+// As a DIB section, so that a 32-bit picture keeps its alpha.
 HBITMAP load_bitmap(HINSTANCE instance, int id) {
     return static_cast<HBITMAP>(
-        LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+        LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
 }
 
 }  // namespace
