@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "adapters/x11/x11_link.h"
-#include "adapters/x11/x11_title_table.h"
+#include "adapters/x11/x11_window_table.h"
 #include "adapters/x11/x11_window_reader.h"
 
 namespace vorlix::platform::x11 {

@@ -14,7 +14,7 @@
 
 #include "adapters/x11/x11_link.h"
 #include "adapters/x11/x11_properties.h"
-#include "adapters/x11/x11_title_table.h"
+#include "adapters/x11/x11_window_table.h"
 
 namespace vorlix::platform::x11 {
 

@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "adapters/x11/x11_link.h"
-#include "adapters/x11/x11_title_table.h"
+#include "adapters/x11/x11_window_table.h"
 #include "adapters/x11/x11_walk.h"
 #include "adapters/x11/x11_window_reader.h"
 #include "base/text.h"

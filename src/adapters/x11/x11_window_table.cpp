@@ -1,4 +1,4 @@
-#include "adapters/x11/x11_title_table.h"
+#include "adapters/x11/x11_window_table.h"
 
 #include <algorithm>
 #include <utility>
