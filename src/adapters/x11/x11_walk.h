@@ -11,14 +11,14 @@
 #include <vector>
 
 #include "adapters/x11/x11_link.h"
-#include "adapters/x11/x11_window_table.h"
 #include "adapters/x11/x11_window_reader.h"
+#include "adapters/x11/x11_window_table.h"
 
 namespace vorlix::platform::x11 {
 
 class Walk {
 public:
-    Walk(Link& link, TitleTable& table, WindowReader& reader)
+    Walk(Link& link, WindowTable& table, WindowReader& reader)
         : link_(link), table_(table), reader_(reader) {}
 
     // Walks anew, reading the windows the table lacks; the topmost, or 0.
@@ -44,7 +44,7 @@ private:
         const std::vector<xcb_window_t>& frames);
 
     Link& link_;
-    TitleTable& table_;
+    WindowTable& table_;
     WindowReader& reader_;
     std::vector<xcb_window_t> snapshot_;                        // topmost first
     std::unordered_map<xcb_window_t, std::size_t> position_;    // in snapshot_

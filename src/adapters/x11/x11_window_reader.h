@@ -1,6 +1,6 @@
 // Reads windows' attributes and properties without waiting for the server
 // unless told to: requests go out at once, answers are taken as they arrive
-// and stored in the title table.
+// and stored in the window table.
 #pragma once
 
 #include <xcb/xcb.h>
@@ -20,7 +20,7 @@ namespace vorlix::platform::x11 {
 
 class WindowReader {
 public:
-    WindowReader(Link& link, TitleTable& table) : link_(link), table_(table) {}
+    WindowReader(Link& link, WindowTable& table) : link_(link), table_(table) {}
 
     // What the events say; windows not in the table yet are remembered.
     void created(xcb_window_t id);
@@ -73,7 +73,7 @@ private:
     void take_refreshes(bool block);
 
     Link& link_;
-    TitleTable& table_;
+    WindowTable& table_;
     std::unordered_set<xcb_window_t> created_;  // since the walk, not asked about yet
     std::deque<Ask> asking_;                    // asked about, answers not all read
     std::deque<Refresh> refreshing_;            // property refreshes sent, replies not read

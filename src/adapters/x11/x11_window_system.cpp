@@ -9,9 +9,9 @@
 #include <utility>
 
 #include "adapters/x11/x11_link.h"
-#include "adapters/x11/x11_window_table.h"
 #include "adapters/x11/x11_walk.h"
 #include "adapters/x11/x11_window_reader.h"
+#include "adapters/x11/x11_window_table.h"
 #include "base/text.h"
 
 namespace vorlix::platform::x11 {
@@ -33,7 +33,7 @@ struct X11WindowSystem::State {
     Link link;
     std::string reason;  // why there is no connection
     bool wayland = wayland_session();
-    TitleTable table;
+    WindowTable table;
     WindowReader reader{link, table};
     Walk walk{link, table, reader};
     std::chrono::steady_clock::time_point last_read{};

@@ -1,6 +1,6 @@
-// Every top-level window the adapter knows, and an index from title key to
-// the windows carrying it, topmost first: a look-up by title is one hash
-// look-up.
+// Every top-level window the adapter knows, with its place in the stacking
+// order, and the title index it feeds, topmost first: a look-up by title is
+// one hash look-up.
 #pragma once
 
 #include <xcb/xcb.h>
@@ -12,10 +12,11 @@
 #include <vector>
 
 #include "adapters/x11/x11_properties.h"
+#include "base/title_index.h"
 
 namespace vorlix::platform::x11 {
 
-class TitleTable {
+class WindowTable {
 public:
     [[nodiscard]] WindowInfo* find(xcb_window_t id);
     [[nodiscard]] bool contains(xcb_window_t id) const { return windows_.contains(id); }
@@ -34,11 +35,11 @@ public:
     [[nodiscard]] xcb_window_t find_key(const std::string& key) const;
 
 private:
-    void index_insert(xcb_window_t id, const WindowInfo& w);
-    void index_erase(xcb_window_t id, const WindowInfo& w);
+    // Into the index if `index` and the window is ever looked up, else out.
+    void file(xcb_window_t id, const WindowInfo& w, bool index);
 
     std::unordered_map<xcb_window_t, WindowInfo> windows_;
-    std::unordered_map<std::string, std::vector<xcb_window_t>> by_key_;  // each by rank
+    TitleIndex index_;
     std::size_t next_rank_ = 0;
 };
 
