@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "base/text.h"
+#include "base/title_index.h"
 #include "wlr-foreign-toplevel-management-unstable-v1-client-protocol.h"
 
 namespace vorlix::platform::wayland {
@@ -80,9 +81,9 @@ struct WaylandWindowSystem::State {
     std::string withdrawn;  // why the compositor no longer lists its windows
     std::uint64_t trips = 0;
     std::unordered_map<WindowId, std::unique_ptr<Toplevel>> toplevels;
-    std::unordered_map<std::string, std::vector<WindowId>> by_key;  // each in walk order
-    std::vector<WindowId> snapshot;                                 // the last walk
-    std::unordered_map<WindowId, std::size_t> position;             // in snapshot
+    TitleIndex titles;                                   // each title's toplevels in walk order
+    std::vector<WindowId> snapshot;                      // the last walk
+    std::unordered_map<WindowId, std::size_t> position;  // in snapshot
     WindowId next_id = 0;
     std::uint64_t clock = 0;
     std::chrono::steady_clock::time_point last_read{};
@@ -116,24 +117,7 @@ struct WaylandWindowSystem::State {
         wl_display_dispatch_pending(d());
     }
 
-    void index_erase(const Toplevel& t) {
-        auto it = by_key.find(t.key);
-        if (it == by_key.end()) return;
-        std::erase(it->second, t.id);
-        if (it->second.empty()) by_key.erase(it);
-    }
-
-    void index_insert(const Toplevel& t) {
-        if (t.key.empty()) return;
-        auto& list = by_key[t.key];
-        const auto at = std::find_if(list.begin(), list.end(), [&](WindowId other) {
-            return toplevels.at(other)->stamp < t.stamp;
-        });
-        list.insert(at, t.id);
-    }
-
     void apply(Toplevel& t) {
-        if (t.ready) index_erase(t);
         if (t.next_title) {
             t.raw_title = std::move(*t.next_title);
             t.title = text::normalize_title(t.raw_title);
@@ -150,19 +134,24 @@ struct WaylandWindowSystem::State {
         t.next_parent.reset();
         t.next_activated.reset();
         t.ready = true;
-        index_insert(t);
+        // Untitled toplevels are never looked up; the larger stamp comes first.
+        if (t.key.empty()) {
+            titles.remove(t.id);
+        } else {
+            titles.insert(t.id, t.key, -static_cast<TitleIndex::Rank>(t.stamp));
+        }
     }
 
     void forget(WindowId id) {
         auto it = toplevels.find(id);
         if (it == toplevels.end()) return;
-        if (it->second->ready) index_erase(*it->second);
+        titles.remove(id);
         toplevels.erase(it);  // sends destroy, as the protocol asks after closed
     }
 
     void withdraw(std::string why) {
         withdrawn = std::move(why);
-        by_key.clear();
+        titles.clear();
         toplevels.clear();
         manager.reset();
         manager_name = 0;
@@ -330,8 +319,7 @@ std::string WaylandWindowSystem::title(WindowId w) {
 WindowId WaylandWindowSystem::find_by_title(std::string_view title) {
     s_->pump();
     if (!s_->live()) return 0;
-    const auto it = s_->by_key.find(text::title_key(title));
-    return it == s_->by_key.end() ? 0 : it->second.front();
+    return s_->titles.find(text::title_key(title));
 }
 
 bool WaylandWindowSystem::post_close(WindowId w) {
