@@ -67,7 +67,7 @@ void CALLBACK Win32WindowSystem::on_event(HWINEVENTHOOK hook, DWORD event, HWND 
     if (it == listeners.end() || !it->second->built_) return;
     Win32WindowSystem& self = *it->second;
     if (event == EVENT_OBJECT_DESTROY) {
-        self.forget(h);
+        self.titles_.remove(to_id(h));
     } else if (GetAncestor(h, GA_PARENT) == GetDesktopWindow()) {
         if (event == EVENT_OBJECT_CREATE) self.add_fresh(h);
         self.file(h, text::title_key(raw_title(h)));
@@ -75,13 +75,9 @@ void CALLBACK Win32WindowSystem::on_event(HWINEVENTHOOK hook, DWORD event, HWND 
 }
 
 void Win32WindowSystem::file(HWND h, std::string key) {
-    if (const auto known = key_of_.find(h); known != key_of_.end()) {
-        if (known->second == key) return;
-        forget(h);
-    }
-    auto& windows = by_title_[key];
-    windows.insert(windows.begin(), h);
-    key_of_[h] = std::move(key);
+    if (const std::string* known = titles_.key_of(to_id(h)); known != nullptr && *known == key)
+        return;
+    titles_.insert(to_id(h), std::move(key), --filed_since_walk_);
 }
 
 void Win32WindowSystem::add_fresh(HWND h) {
@@ -90,24 +86,12 @@ void Win32WindowSystem::add_fresh(HWND h) {
     if (fresh_.size() >= prune_at_) {
         std::erase_if(fresh_, [this](HWND w) {
             if (IsWindow(w)) return false;
-            forget(w);
+            titles_.remove(to_id(w));
             return true;
         });
         prune_at_ = std::max<std::size_t>(kFirstPrune, 2 * fresh_.size());
     }
     fresh_.push_back(h);
-}
-
-void Win32WindowSystem::forget(HWND h) {
-    const auto known = key_of_.find(h);
-    if (known == key_of_.end()) return;
-    // The title goes with its last window: between walks (none while the scan
-    // is suspended) a clock in a title would otherwise leave a key a second.
-    if (const auto entry = by_title_.find(known->second); entry != by_title_.end()) {
-        std::erase(entry->second, h);
-        if (entry->second.empty()) by_title_.erase(entry);
-    }
-    key_of_.erase(known);
 }
 
 WindowId Win32WindowSystem::first_top_level(WindowId from) {
@@ -132,21 +116,23 @@ std::string Win32WindowSystem::title(WindowId w) {
 }
 
 void Win32WindowSystem::refresh_titles() {
-    by_title_.clear();
-    key_of_.clear();
+    titles_.clear();
+    filed_since_walk_ = 0;
     fresh_.clear();
     prune_at_ = kFirstPrune;
     // EnumWindows hands the top-level windows over in stacking order, so the
-    // first window stored under a title is the one FindWindow would return.
+    // first window ranked under a title is the one FindWindow would return.
+    struct Walk {
+        TitleIndex& titles;
+        TitleIndex::Rank next = 0;
+    } walk{titles_};
     EnumWindows(
         [](HWND h, LPARAM param) -> BOOL {
-            auto& self = *reinterpret_cast<Win32WindowSystem*>(param);
-            std::string key = text::title_key(raw_title(h));
-            self.by_title_[key].push_back(h);
-            self.key_of_.emplace(h, std::move(key));
+            auto& w = *reinterpret_cast<Walk*>(param);
+            w.titles.insert(to_id(h), text::title_key(raw_title(h)), w.next++);
             return TRUE;
         },
-        reinterpret_cast<LPARAM>(this));
+        reinterpret_cast<LPARAM>(&walk));
     built_ = true;
 }
 
@@ -159,15 +145,17 @@ WindowId Win32WindowSystem::find_by_title(std::string_view title) {
     const std::string key = text::title_key(title);
     // An event may not have arrived yet (and Wine sends few): a window may
     // have closed or been renamed since. Checking a hit costs one call and
-    // hits are rare. Forgetting the last window drops the entry, so it is
-    // looked up again each time.
-    for (auto it = by_title_.find(key); it != by_title_.end(); it = by_title_.find(key)) {
-        HWND h = it->second.front();
+    // hits are rare.
+    for (WindowId id = titles_.find(key); id != 0; id = titles_.find(key)) {
+        HWND h = to_hwnd(id);
         const bool alive = IsWindow(h) != FALSE;
         std::string now = alive ? text::title_key(raw_title(h)) : std::string();
         if (alive && now == key) return to_id(h);
-        forget(h);
-        if (alive) file(h, std::move(now));  // under the title it has now
+        if (alive) {
+            file(h, std::move(now));  // under the title it has now
+        } else {
+            titles_.remove(id);
+        }
     }
     return 0;
 }

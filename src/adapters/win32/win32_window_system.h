@@ -11,9 +11,9 @@
 
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
+#include "base/title_index.h"
 #include "platform/window_system.h"
 #include "platform/yield_pacer.h"
 
@@ -48,9 +48,6 @@ public:
 
     // Rebuilds the title table now (first_top_level does it too).
     void refresh_titles();
-    // The titles the table holds; between walks it must follow the windows,
-    // not every title they ever carried.
-    std::size_t titles_held() const { return by_title_.size(); }
 
 private:
     static void CALLBACK on_event(HWINEVENTHOOK hook, DWORD event, HWND h, LONG object, LONG child,
@@ -58,12 +55,12 @@ private:
     // Files `h` under title key `key`; a window new to that key goes in front
     // of its equals, as a window just made or renamed is usually on top.
     void file(HWND h, std::string key);
-    void forget(HWND h);
     void add_fresh(HWND h);
 
-    // Title key (text::title_key) to the windows that carry it, topmost first.
-    std::unordered_map<std::string, std::vector<HWND>> by_title_;
-    std::unordered_map<HWND, std::string> key_of_;
+    // Every top-level window by its title, in stacking order at the walk
+    // (ranks from 0); windows filed since rank before them (-1, -2, ...).
+    TitleIndex titles_;
+    TitleIndex::Rank filed_since_walk_ = 0;
     // Windows made since the walk. Wine announces a window's making but not
     // its later titles, so these are read again, at most once a millisecond.
     std::vector<HWND> fresh_;
