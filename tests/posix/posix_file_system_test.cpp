@@ -1,30 +1,13 @@
 #include "adapters/posix/posix_file_system.h"
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "support/contracts/file_system_contract.h"
 #include "support/support.h"
-
-// Each flush: the inode flushed, and the inode then at the watched path.
-static std::string watched;
-static std::vector<std::pair<ino_t, ino_t>> flushes;
-
-extern "C" int fsync(int fd) {
-    struct stat file = {}, at_path = {};
-    ::fstat(fd, &file);
-    ::stat(watched.c_str(), &at_path);
-    flushes.emplace_back(file.st_ino, at_path.st_ino);
-    using Fsync = int (*)(int);
-    return reinterpret_cast<Fsync>(::dlsym(RTLD_NEXT, "fsync"))(fd);
-}
 
 namespace vorlix::test {
 namespace {
@@ -62,19 +45,6 @@ TEST_F(PosixFs, LinksInTheFolderAreNeverWrittenThrough) {
     ASSERT_TRUE(rewrite_file(files, path("link"), "mine").ok());
     EXPECT_FALSE(fs::is_symlink(path("link")));
     EXPECT_EQ(read_file(path("victim")), "keep");
-}
-
-TEST_F(PosixFs, TheNewFileIsFlushedBeforeItTakesTheOldOnesPlace) {
-    watched = path("Vorlix.dat");
-    ASSERT_TRUE(write_file(watched, "old"));
-    struct stat old_file = {}, new_file = {};
-    ::stat(watched.c_str(), &old_file);
-    flushes.clear();
-    ASSERT_TRUE(rewrite_file(files, watched, "new").ok());
-    ::stat(watched.c_str(), &new_file);
-    EXPECT_NE(
-        std::find(flushes.begin(), flushes.end(), std::pair(new_file.st_ino, old_file.st_ino)),
-        flushes.end());
 }
 
 }  // namespace
