@@ -72,8 +72,9 @@ procs = [subprocess.Popen(['Xvfb', '-displayfd', str(write_end), '-screen', '0',
 os.environ.update(DISPLAY=':' + os.read(read_end, 16).decode().strip(), HOME=tmp,
                   XDG_CONFIG_HOME=tmp + '/config', PATH=tmp + '/bin:' + os.environ['PATH'],
                   QT_LINUX_ACCESSIBILITY_ALWAYS_ON='1', QT_QPA_PLATFORM='xcb')
-procs.append(subprocess.Popen(['openbox'], stderr=subprocess.DEVNULL))
-time.sleep(0.5)
+# openbox runs its start-up command once it manages windows; it drops those mapped before.
+procs.append(subprocess.Popen(['openbox', '--startup', f'touch {tmp}/wm'], stderr=subprocess.DEVNULL))
+expect(wait(lambda: os.path.exists(tmp + '/wm')), 'openbox started')
 procs.append(subprocess.Popen([tmp + '/Vorlix'], cwd=tmp))
 pyatspi.Registry.registerEventListener(
     lambda e: heard.append((e.source.getRoleName(), e.source.name)),

@@ -97,7 +97,6 @@ void XClient::pump() {
         if (m->type != atom("WM_PROTOCOLS") || m->data.data32[0] != atom("WM_DELETE_WINDOW"))
             continue;
         close_requests_.push_back(m->window);
-        if (honours_close) xcb_destroy_window(c_, m->window);
     }
     xcb_flush(c_);
 }

@@ -42,8 +42,6 @@ public:
     void unmap(xcb_window_t w) { xcb_unmap_window(c_, w), alive(); }
     void destroy(xcb_window_t w);
 
-    // Windows destroy themselves when asked to close, as most programs do.
-    bool honours_close = false;
     // The windows whose WM_DELETE_WINDOW requests arrived, in order.
     const std::vector<xcb_window_t>& close_requests();
     bool wait_for_close_request(xcb_window_t w, std::chrono::milliseconds limit);

@@ -72,8 +72,8 @@ TEST_F(OnSway, ClosesAsAskedAndWindowsClosedMeanwhileAreNoneQuietly) {
     const WindowId c = ws->first_top_level(0), b = ws->find_by_title("B");
     EXPECT_TRUE(ws->post_close(c));
     EXPECT_TRUE(windows.at("C").asked());
-    std::this_thread::sleep_for(200ms);  // ignored: it stays
-    EXPECT_EQ(ws->find_by_title("C"), c);
+    windows.at("C").retitle("C stays");  // ignored: it is still there, under the same id
+    EXPECT_TRUE(wait_until([&] { return ws->find_by_title("C stays") == c; }));
     windows.erase("B");  // the next in the walk goes
     ASSERT_TRUE(wait_until([&] { return ws->title(b).empty(); }));
     EXPECT_FALSE(ws->is_visible(b));
