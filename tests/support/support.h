@@ -52,9 +52,10 @@ inline bool write_file(const std::filesystem::path& path, const std::string& byt
 }
 
 // Polls `done` until it holds or `limit` passes; `between` runs between polls
-// (for example the toolkit's event loop).
+// (for example the toolkit's event loop). The limit only bounds a hang: a
+// loaded machine under the sanitizers can take many seconds to start a server.
 inline bool wait_until(const std::function<bool()>& done,
-                       std::chrono::milliseconds limit = std::chrono::seconds(10),
+                       std::chrono::milliseconds limit = std::chrono::seconds(60),
                        const std::function<void()>& between = {}) {
     const auto end = std::chrono::steady_clock::now() + limit;
     while (!done()) {

@@ -33,18 +33,15 @@ public:
                    : testing::spawn({"weston", "--backend=headless-backend.so", "--xwayland",
                                      "--socket=wayland-vorlix", "--idle-time=0"},
                                     env, log, true);
-        wait_until(
-            [&] {  // the displays, as sway's children or weston's log tell them
-                if (::waitpid(pid, nullptr, WNOHANG) == pid) return pid = -1, true;  // it failed
-                const std::string text = read_file(sway ? env_file : log).value_or("");
-                const auto x = text.find(sway ? "\n:" : "listening on display :");
-                if (x == std::string::npos || text.back() != '\n') return false;
-                wayland = sway ? text.substr(0, text.find('\n')) : "wayland-vorlix";
-                x_display =
-                    text.substr(text.find(':', x), text.find('\n', x + 1) - text.find(':', x));
-                return true;
-            },
-            std::chrono::seconds(60));
+        wait_until([&] {  // the displays, as sway's children or weston's log tell them
+            if (::waitpid(pid, nullptr, WNOHANG) == pid) return pid = -1, true;  // it failed
+            const std::string text = read_file(sway ? env_file : log).value_or("");
+            const auto x = text.find(sway ? "\n:" : "listening on display :");
+            if (x == std::string::npos || text.back() != '\n') return false;
+            wayland = sway ? text.substr(0, text.find('\n')) : "wayland-vorlix";
+            x_display = text.substr(text.find(':', x), text.find('\n', x + 1) - text.find(':', x));
+            return true;
+        });
         ::setenv("XDG_RUNTIME_DIR", dir.path().c_str(), 1);
         ::setenv("WAYLAND_DISPLAY", wayland.c_str(), 1);
         ::setenv("DISPLAY", x_display.c_str(), 1);
