@@ -30,11 +30,8 @@ std::size_t replies_waiting(int fd) {
     std::vector<std::uint32_t> in(1 << 14);  // in 4-byte units
     const ssize_t n = ::recv(fd, in.data(), in.size() * 4, MSG_PEEK | MSG_DONTWAIT) / 4;
     std::size_t replies = 0;
-    for (ssize_t at = 0; at + 8 <= n; at += 8) {
-        if ((in[at] & 0xFF) != 1) continue;  // an event or an error: 32 bytes
-        ++replies;
-        at += in[at + 1];  // a reply's length beyond 32 bytes
-    }
+    for (ssize_t at = 0; at + 8 <= n; at += 8)                  // events and errors take 32 bytes
+        if ((in[at] & 0xFF) == 1) ++replies, at += in[at + 1];  // a reply, 32 and its length
     return replies;
 }
 
