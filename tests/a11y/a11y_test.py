@@ -16,7 +16,7 @@ failures = []
 heard = []  # (role, name) of each control whose name or description changes, as announced
 
 
-def wait(what, limit=10):  # polls `what`, delivering AT-SPI events between polls
+def wait(what, limit=60):  # polls `what`, delivering AT-SPI events; the limit bounds a hang
     end = time.monotonic() + limit
     while not what() and time.monotonic() < end:
         while GLib.MainContext.default().iteration(False):
@@ -75,14 +75,14 @@ os.environ.update(DISPLAY=':' + os.read(read_end, 16).decode().strip(), HOME=tmp
 # openbox runs its start-up command once it manages windows; it drops those mapped before.
 procs.append(subprocess.Popen(['openbox', '--startup', f'touch {tmp}/wm'], stderr=subprocess.DEVNULL))
 expect(wait(lambda: os.path.exists(tmp + '/wm')), 'openbox started')
-# Listening before Vorlix starts: Qt asks which events are listened for as it
-# starts, and can miss a listener that registers meanwhile (no event then).
-pyatspi.Registry.registerEventListener(
-    lambda e: heard.append((e.source.getRoleName(), e.source.name)),
-    'object:property-change:accessible-name', 'object:property-change:accessible-description')
 procs.append(subprocess.Popen([tmp + '/Vorlix'], cwd=tmp))
 try:
     expect(wait(lambda: find('push button', 'Suspend scanning')), 'Vorlix on the AT-SPI bus')
+    # Listening once Vorlix answers: Qt asks which events are listened for as it
+    # starts, and can miss a listener that registers meanwhile (no event then).
+    pyatspi.Registry.registerEventListener(
+        lambda e: heard.append((e.source.getRoleName(), e.source.name)),
+        'object:property-change:accessible-name', 'object:property-change:accessible-description')
     # Every control by role and name, and the commands' press action.
     for role, name, pressable in [
             ('frame', 'Vorlix v1.14 (build 47)', False), ('frame', 'Vorlix - Window List', False),
