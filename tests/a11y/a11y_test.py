@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 # Vorlix as a screen-reader user and a keyboard user meet it: the built
 # program on a private Xvfb with openbox and the AT-SPI bus, read and driven
-# through AT-SPI, then with the keyboard alone through xdotool.
+# through AT-SPI, then with the keyboard alone through xdotool; on the way it
+# closes a pop-up, learns a browser's name, and ends when its window closes.
 # Usage: a11y_test.py <Vorlix executable>
 import os, shutil, subprocess, sys, tempfile, time
 
@@ -75,7 +76,8 @@ os.environ.update(DISPLAY=':' + os.read(read_end, 16).decode().strip(), HOME=tmp
 # openbox runs its start-up command once it manages windows; it drops those mapped before.
 procs.append(subprocess.Popen(['openbox', '--startup', f'touch {tmp}/wm'], stderr=subprocess.DEVNULL))
 expect(wait(lambda: os.path.exists(tmp + '/wm')), 'openbox started')
-procs.append(subprocess.Popen([tmp + '/Vorlix'], cwd=tmp))
+vorlix = subprocess.Popen([tmp + '/Vorlix'], cwd=tmp)
+procs.append(vorlix)
 try:
     expect(wait(lambda: find('push button', 'Suspend scanning')), 'Vorlix on the AT-SPI bus')
     # Listening once Vorlix answers: Qt asks which events are listened for as it
@@ -108,10 +110,14 @@ try:
     expect(wait(lambda: '[Win a prize]' in entries('Blacklisted titles')), 'the title listed')
     expect(wait(lambda: open(tmp + '/Vorlix.dat', 'rb').read() == b'Win a prize\r\n'),
            'the title saved in Vorlix.dat')
-    procs.append(subprocess.Popen(['xmessage', '-title', 'Win a prize - Microsoft Internet Explorer',
-                                   'pop']))
+    for title in 'Win a prize - Microsoft Internet Explorer', 'Home - Netscape 6':
+        procs.append(subprocess.Popen(['xmessage', '-title', title, 'pop']))
     expect(wait(lambda: ('status bar', '  Killed 1 popup') in heard),
            f'the kill announced by the status bar: {heard[-3:]}')
+    expect(wait(lambda: procs[-2].poll() is not None), 'the pop-up closed')
+    expect(wait(lambda: os.path.exists(tmp + '/Vorlix_BrowserName.dat') and open(
+        tmp + '/Vorlix_BrowserName.dat', 'rb').read() == b'Microsoft Internet Explorer\r\nNetscape 6\r\n'),
+        'the browser name learned')
 
     # The keyboard alone: Tab reaches every command, Space and Return press it.
     subprocess.run(['xdotool', 'search', '--name', '^Vorlix v', 'windowactivate', '--sync'])
@@ -138,6 +144,11 @@ try:
             expect(wait(lambda: focused() == focus), f'{keys}: focus on {focus!r}, not {focused()!r}')
         if done:
             expect(wait(done), f'{keys}: {what}')
+
+    # Closing the main window ends the program.
+    subprocess.run(['xdotool', 'search', '--name', '^Vorlix v', 'windowactivate', '--sync'])
+    subprocess.run(['xdotool', 'key', 'alt+F4'])
+    expect(wait(lambda: vorlix.poll() is not None), 'closing the main window ends Vorlix')
 finally:
     for p in reversed(procs):
         p.terminate()
