@@ -25,19 +25,17 @@ struct Desk {
     std::function<void(int)> on_yield;  // with the yield's number, from 1
 
     Hooks hooks() {
-        return Hooks{[this](const std::string& candidate) -> platform::WindowId {
-                         lookups.push_back(candidate);
-                         for (const auto& [title, id] : windows) {
-                             if (text::equal_ignore_case(title, candidate)) return id;
-                         }
-                         return 0;
-                     },
-                     [this](platform::WindowId id) {
-                         if (id != refuses) closed.push_back(id);
-                         return id != refuses;
-                     },
-                     [this] { on_yield ? on_yield(++yields) : void(++yields); },
-                     [this](double n) { statuses.push_back(killed_status(n)); }};
+        return Hooks{
+            [this](const std::string& candidate) -> platform::WindowId {
+                lookups.push_back(candidate);
+                for (const auto& [title, id] : windows) {
+                    if (text::equal_ignore_case(title, candidate)) return id;
+                }
+                return 0;
+            },
+            [this](platform::WindowId id) { return id != refuses && (closed.push_back(id), true); },
+            [this] { on_yield ? on_yield(++yields) : void(++yields); },
+            [this](double n) { statuses.push_back(killed_status(n)); }};
     }
 };
 

@@ -7,9 +7,9 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 
 #include "support.h"
-#include "x_client.h"
 
 namespace vorlix::testing {
 
@@ -59,19 +59,16 @@ Result<std::unique_ptr<XServer>> XServer::start(bool with_window_manager) {
     server->display_ = ":" + std::to_string(number);
     if (!with_window_manager) return server;
 
-    server->wm_ = spawn({"openbox", "--sm-disable"}, {"DISPLAY=" + server->display_});
-    // openbox names its check window before it handles map requests, and
-    // drops those that come in between: it is ready once a probe is managed.
-    XClient probe(server->display_, false);
-    const bool ready = test::wait_until([&] {
-        const xcb_window_t w = probe.create("probe");
-        probe.map(w);
-        const bool managed =
-            test::wait_until([&] { return probe.has_state(w, 1); }, std::chrono::milliseconds(300));
-        probe.destroy(w);
-        return managed || waitpid(server->wm_, nullptr, WNOHANG) != 0;
+    // openbox runs its start-up command once it manages windows; it drops
+    // map requests that come before.
+    const auto ready = std::filesystem::temp_directory_path() / ("vorlix-wm" + server->display_);
+    std::filesystem::remove(ready);
+    server->wm_ = spawn({"openbox", "--sm-disable", "--startup", "touch " + ready.string()},
+                        {"DISPLAY=" + server->display_});
+    test::wait_until([&] {
+        return std::filesystem::exists(ready) || waitpid(server->wm_, nullptr, WNOHANG) != 0;
     });
-    if (!ready || waitpid(server->wm_, nullptr, WNOHANG) != 0)
+    if (!std::filesystem::remove(ready))
         return Error{"openbox did not start on " + server->display_};
     return server;
 }
