@@ -14,7 +14,6 @@
 #include "adapters/win32/win32_form.h"
 #include "adapters/win32/win32_handle.h"
 #include "adapters/win32/win32_text.h"
-#include "autostart/autostart.h"
 #include "support/support.h"
 #include "test_window.h"
 
@@ -89,8 +88,9 @@ bool corners_show_background(HWND main) {
 // folder: it closes the blacklisted pop-up, keeps the window that only
 // shares its title, tells accessibility clients every control's name, the
 // lamp's state and the status line's news, is worked by the keyboard alone,
-// and ticking Autostart stores its quoted path.
-TEST(Win32Vorlix, ClosesTheBlacklistedPopUpAndStoresItsQuotedPathForAutostart) {
+// and ends when its window closes. (The Autostart box is the toolkit test's
+// click, and the stored path the behaviour's and the registry's.)
+TEST(Win32Vorlix, ClosesTheBlacklistedPopUpAndIsHeardAndWorkedByKeyboard) {
     const char* exe = std::getenv("VORLIX_EXE");  // a Unix path: Wine's Z: drive is current
     ASSERT_NE(exe, nullptr);
     test::TempDir temp;
@@ -173,18 +173,6 @@ TEST(Win32Vorlix, ClosesTheBlacklistedPopUpAndStoresItsQuotedPathForAutostart) {
     }
     EXPECT_TRUE(heard_event(Command_Window, EVENT_OBJECT_NAMECHANGE));
     UnhookWinEvent(hook);
-    PostMessageW(FindWindowExW(panel, nullptr, L"BUTTON", L"Autostart"), BM_CLICK, 0, 0);
-    char value[512] = {};
-    EXPECT_TRUE(test::wait_until(
-        [&] {
-            DWORD size = sizeof value - 1;
-            RegGetValueA(HKEY_CURRENT_USER, autostart::kRunKey.data(), autostart::kValueName.data(),
-                         RRF_RT_REG_SZ, nullptr, value, &size);
-            return value == "\"" + (app / "Vorlix.exe").string() + "\"";
-        },
-        5s, pump))
-        << value;
-    RegDeleteKeyValueA(HKEY_CURRENT_USER, autostart::kRunKey.data(), autostart::kValueName.data());
     PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(WaitForSingleObject(pi.hProcess, 10000), WAIT_OBJECT_0) << "closing ends it";
     TerminateProcess(pi.hProcess, 1);

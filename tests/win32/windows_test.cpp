@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "adapters/win32/win32_text.h"
 #include "adapters/win32/win32_toolkit.h"
 #include "adapters/win32/win32_window_system.h"
 #include "platform/form_layout.h"
@@ -112,8 +113,12 @@ TEST(Win32Toolkit, ControlsRaiseTheirEventsAndListsAreUnsorted) {
     EXPECT_EQ(events.calls, (std::vector<std::string>{"13", "window", "add", "on", "off", "site"}));
 }
 
-TEST(Win32Toolkit, TheMessageBoxWarnsAndATimerOfNoIntervalNeverTicks) {
+TEST(Win32Toolkit, TheMessageBoxWarnsATimerOfNoIntervalNeverTicksAndTheProgramIsNamedWhole) {
     Win32Toolkit toolkit;
+    const AppInfo app = toolkit.app_info();  // what the autostart value names
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    EXPECT_EQ(widen(app.path + app.separator + app.exe_name + app.exe_suffix), self);
     std::pair<std::wstring, bool> seen;  // the text, an icon shown
     // The box is modal: a second thread reads it and answers it.
     HANDLE reader = CreateThread(
