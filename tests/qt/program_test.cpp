@@ -108,13 +108,11 @@ TEST_F(ProgramOnQt, AddsThroughRealClicksKeysAndMessageBoxes) {
 
     auto* text = control<QLineEdit>("Text_Title");
     auto* list = control<QListWidget>("List_Title");
-    QTest::keyClicks(text, "Win a prize");
-    click("Command_ADD");
-    QTest::keyClicks(text, "b");
+    QTest::keyClicks(text, "Win a prize");  // Add with a title: the AT-SPI run
     QTest::keyClick(text, Qt::Key_Return);
-    EXPECT_EQ(test::read_file(folder.file("Vorlix.dat")), "b\r\nWin a prize\r\n");
+    EXPECT_EQ(test::read_file(folder.file("Vorlix.dat")), "Win a prize\r\n");
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(list->item(1)).center());
+                      list->visualItemRect(list->item(0)).center());
     EXPECT_EQ(text->text(), "Win a prize");
 }
 
