@@ -116,7 +116,7 @@ private:
 
 pid_t launch(const Install& install, const std::string& display) {
     const std::string exe = (install.dir() / "Vorlix").string();
-    return testing::spawn({exe}, {"DISPLAY=" + display, "QT_QPA_PLATFORM=xcb",
+    return test::spawn({exe}, {"DISPLAY=" + display, "QT_QPA_PLATFORM=xcb",
                                   "XDG_CONFIG_HOME=" + (install.dir() / "config").string(),
                                   "XDG_RUNTIME_DIR=" + (install.dir() / "runtime").string()});
 }
@@ -178,7 +178,7 @@ int main(int argc, char** argv) {
     for (int i = 2; i + 1 < argc; ++i)
         if (std::strcmp(argv[i], "--idle-seconds") == 0) idle_seconds = std::atoi(argv[i + 1]);
 
-    auto server = testing::XServer::start(/*with_window_manager=*/false);
+    auto server = test::XServer::start(/*with_window_manager=*/false);
     if (!server) {
         progress("%s", server.error().message.c_str());
         return 1;
@@ -202,7 +202,7 @@ int main(int argc, char** argv) {
     progress("idle for %d s", idle_seconds);
     {
         // 50 open windows the blacklist does not name, so nothing closes.
-        testing::XClient client(display, /*managed=*/false);
+        test::XClient client(display, /*managed=*/false);
         const auto others = make_titles(50, 4321);
         for (std::size_t i = 0; i < others.size(); ++i)
             client.map(client.create(others[i] + " - " + names[i % 3]));

@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
                                                  std::to_string(yield_every_us) + " us"
                                            : std::string());
 
-    testing::XClient client(display, /*managed=*/false);
+    test::XClient client(display, /*managed=*/false);
     auto x11 = platform::x11::X11WindowSystem::open(display.c_str());
     QueryWindowSystem query(*x11, display);
 

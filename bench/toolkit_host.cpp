@@ -71,7 +71,7 @@ std::unique_ptr<ToolkitHost> make_toolkit(bool want_qt, int& argc, char** argv) 
 
 XSession start_x_session(int& argc, char** argv) {
     XSession session;
-    auto server = testing::XServer::start(/*with_window_manager=*/false);
+    auto server = test::XServer::start(/*with_window_manager=*/false);
     if (!server) {
         std::fprintf(stderr, "%s\n", server.error().message.c_str());
         return session;

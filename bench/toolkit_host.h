@@ -32,7 +32,7 @@ bool wants_qt(int argc, char** argv);
 // the arguments ask for on it. Null server: it could not start (said on
 // stderr).
 struct XSession {
-    std::unique_ptr<testing::XServer> server;
+    std::unique_ptr<test::XServer> server;
     std::string display;
     std::unique_ptr<ToolkitHost> host;
 };

@@ -31,7 +31,7 @@ namespace {
 
 constexpr const char* kFolder = "/bench";
 
-void window_list(ToolkitHost& host, testing::XClient& client,
+void window_list(ToolkitHost& host, test::XClient& client,
                  platform::x11::X11WindowSystem& x11) {
     std::vector<xcb_window_t> made;
     const auto titles = make_titles(1000, 99);
@@ -207,7 +207,7 @@ int main(int argc, char** argv) {
     if (!x.server) return 1;
     const std::string& display = x.display;
     auto& host = x.host;
-    testing::XClient client(display, /*managed=*/false);
+    test::XClient client(display, /*managed=*/false);
     auto x11 = platform::x11::X11WindowSystem::open(display.c_str());
     // "--only save" skips the window list (for profiling the save alone).
     bool only_save = false;

@@ -63,13 +63,13 @@ Tick scan_tick(platform::x11::X11WindowSystem& ws, const SortedList& blacklist,
 
 int main(int argc, char** argv) {
     const bool with_wm = argc > 1 && std::string(argv[1]) == "openbox";
-    auto server = testing::XServer::start(with_wm);
+    auto server = test::XServer::start(with_wm);
     if (!server) {
         std::fprintf(stderr, "%s\n", server.error().message.c_str());
         return 1;
     }
     const std::string display = server.value()->display();
-    testing::XClient client(display, with_wm);
+    test::XClient client(display, with_wm);
     auto ws = platform::x11::X11WindowSystem::open(display.c_str());
 
     const auto titles = bench::make_titles(SortedList::kMaxEntries);
@@ -133,7 +133,7 @@ int main(int argc, char** argv) {
     }
 
     // The floor of any look-up that asks the server: one round trip.
-    testing::XClient probe(display, false);
+    test::XClient probe(display, false);
     const double rt = bench::median_ms(5, [&] {
         for (int i = 0; i < 1000; ++i) (void)probe.alive();
     });

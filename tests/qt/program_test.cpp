@@ -117,7 +117,7 @@ TEST_F(ProgramOnQt, AddsThroughRealClicksKeysAndMessageBoxes) {
 }
 
 TEST_F(ProgramOnQt, PanelListsWindowsAndComesBackAfterItsCloseBox) {
-    testing::XClient other(getenv("DISPLAY"), true);
+    test::XClient other(getenv("DISPLAY"), true);
     other.map(other.create("Win a prize - Microsoft Internet Explorer"));
     start();
     auto* list = control<QListWidget>("List_Window", panel_form);

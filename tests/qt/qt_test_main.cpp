@@ -11,7 +11,7 @@
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     const char* wm = std::getenv("VORLIX_X11_WM");
-    auto session = vorlix::testing::XServer::start(wm == nullptr || std::string(wm) != "none");
+    auto session = vorlix::test::XServer::start(wm == nullptr || std::string(wm) != "none");
     if (!session) {
         std::fprintf(stderr, "no X session: %s\n", session.error().message.c_str());
         return 1;

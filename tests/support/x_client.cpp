@@ -8,7 +8,7 @@
 
 #include "support.h"
 
-namespace vorlix::testing {
+namespace vorlix::test {
 namespace {
 
 template <class T>
@@ -124,4 +124,4 @@ void XClient::click_close_box(xcb_window_t w) {
     alive();
 }
 
-}  // namespace vorlix::testing
+}  // namespace vorlix::test

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-namespace vorlix::testing {
+namespace vorlix::test {
 
 class XClient {
 public:
@@ -69,4 +69,4 @@ private:
     std::vector<xcb_window_t> close_requests_;
 };
 
-}  // namespace vorlix::testing
+}  // namespace vorlix::test

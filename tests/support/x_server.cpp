@@ -11,7 +11,7 @@
 
 #include "support.h"
 
-namespace vorlix::testing {
+namespace vorlix::test {
 
 // Other descriptors are inherited, such as the pipe on which Xvfb names
 // its display.
@@ -79,4 +79,4 @@ void XServer::kill() {
     wm_ = xvfb_ = -1;
 }
 
-}  // namespace vorlix::testing
+}  // namespace vorlix::test

@@ -10,7 +10,7 @@
 
 #include "base/result.h"
 
-namespace vorlix::testing {
+namespace vorlix::test {
 
 class XServer {
 public:
@@ -39,4 +39,4 @@ pid_t spawn(std::vector<std::string> argv, std::vector<std::string> env = {},
 // Stops a child we started (SIGTERM, then SIGKILL after 3 s) and reaps it.
 void stop_child(pid_t pid);
 
-}  // namespace vorlix::testing
+}  // namespace vorlix::test

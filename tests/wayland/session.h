@@ -29,10 +29,10 @@ public:
         const std::vector<std::string> env = {
             "XDG_RUNTIME_DIR=" + dir.path().string(), "HOME=" + dir.path().string(),
             "WLR_BACKENDS=headless", "WLR_RENDERER=pixman", "WLR_LIBINPUT_NO_DEVICES=1"};
-        pid = sway ? testing::spawn({"sway", "-c", dir.file("config")}, env, log, true)
-                   : testing::spawn({"weston", "--backend=headless-backend.so", "--xwayland",
-                                     "--socket=wayland-vorlix", "--idle-time=0"},
-                                    env, log, true);
+        pid = sway ? test::spawn({"sway", "-c", dir.file("config")}, env, log, true)
+                   : test::spawn({"weston", "--backend=headless-backend.so", "--xwayland",
+                                  "--socket=wayland-vorlix", "--idle-time=0"},
+                                 env, log, true);
         wait_until([&] {  // the displays, as sway's children or weston's log tell them
             if (::waitpid(pid, nullptr, WNOHANG) == pid) return pid = -1, true;  // it failed
             const std::string text = read_file(sway ? env_file : log).value_or("");
@@ -46,12 +46,12 @@ public:
         ::setenv("WAYLAND_DISPLAY", wayland.c_str(), 1);
         ::setenv("DISPLAY", x_display.c_str(), 1);
         // XWayland lets in only its own user; the tests' X clients may be root.
-        ::waitpid(testing::spawn({"xhost", "+si:localuser:root"}, {}, log, true), nullptr, 0);
+        ::waitpid(test::spawn({"xhost", "+si:localuser:root"}, {}, log, true), nullptr, 0);
     }
-    ~Compositor() { testing::stop_child(pid); }
+    ~Compositor() { test::stop_child(pid); }
     // An X11 window that leaves when asked to close.
     pid_t xmessage(const std::string& title) const {
-        return testing::spawn({"xmessage", "-title", title, "x"}, {}, dir.file("x"));
+        return test::spawn({"xmessage", "-title", title, "x"}, {}, dir.file("x"));
     }
 
     TempDir dir;

@@ -91,7 +91,7 @@ class LosingSway : public OnSway, public ::testing::WithParamInterface<bool> {};
 TEST_P(LosingSway, LeavesNothingListedAndTheNoticeSaysSo) {
     const NativeWindow still("Still here");
     ASSERT_TRUE(lists(1));
-    GetParam() ? testing::stop_child(std::exchange(sway.pid, -1))
+    GetParam() ? test::stop_child(std::exchange(sway.pid, -1))
                : void(sway.xmessage(std::string(65536, 'L')));
     EXPECT_TRUE(wait_until([&] { return titles(*ws).empty() && ws->event_fd() < 0; }));
     EXPECT_EQ(ws->notice(), "No windows: lost the Wayland display");
@@ -116,10 +116,10 @@ TEST(OnWeston, XWaylandWindowsAreListedAndClosedAndTheNoticeSaysNativeOnesAreNot
     write_file(folder.file("Vorlix.dat"), "A native\r\nWin a prize\r\n");
     write_file(folder.file("Vorlix.cfg"), "Timer=500\r\n");
     const pid_t vorlix =
-        testing::spawn({folder.file("Vorlix")}, {"XDG_CONFIG_HOME=" + folder.file("config")});
+        test::spawn({folder.file("Vorlix")}, {"XDG_CONFIG_HOME=" + folder.file("config")});
     EXPECT_TRUE(wait_until([&] { return ::waitpid(popup, nullptr, WNOHANG) == popup; }));
     EXPECT_FALSE(native.asked(100ms)) << "asked in the tick that closed the popup";
-    testing::stop_child(vorlix);
+    test::stop_child(vorlix);
 }
 
 }  // namespace

@@ -22,8 +22,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::wait_until;
-using testing::XClient;
-using testing::XServer;
+using test::XClient;
+using test::XServer;
 
 // How many replies wait on an X connection, unread by its client.
 std::size_t replies_waiting(int fd) {
