@@ -53,10 +53,12 @@ inline platform::AppInfo app_in(const std::string& folder, const platform::Toolk
 // The three files' bytes, as `write(path, bytes)` stores them.
 template <class Write>
 void write_data_files(const platform::AppInfo& app, const DataFiles& d, Write write) {
-    write(data_files::path_of(app, data_files::kBlacklistName), lines::join(d.blacklist));
-    write(data_files::path_of(app, data_files::kBrowserNamesName), lines::join(d.names));
-    write(data_files::path_of(app, data_files::kConfigName),
-          lines::join({std::to_string(d.interval_ms)}));
+    write(core::data_files::path_of(app, core::data_files::kBlacklistName),
+          core::lines::join(d.blacklist));
+    write(core::data_files::path_of(app, core::data_files::kBrowserNamesName),
+          core::lines::join(d.names));
+    write(core::data_files::path_of(app, core::data_files::kConfigName),
+          core::lines::join({std::to_string(d.interval_ms)}));
 }
 
 }  // namespace vorlix::bench

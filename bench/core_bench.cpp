@@ -16,27 +16,27 @@
 using namespace vorlix;
 
 int main() {
-    constexpr int kTitles = SortedList::kMaxEntries;
+    constexpr int kTitles = core::SortedList::kMaxEntries;
     const auto titles = bench::make_titles(kTitles);
     std::vector<std::string> entries;
-    for (const auto& t : titles) entries.push_back(make_entry(t));
+    for (const auto& t : titles) entries.push_back(core::make_entry(t));
 
-    bench::row("core", "SortedList::add one by one, 32767 entries",
+    bench::row("core", "core::SortedList::add one by one, 32767 entries",
                bench::median_ms(3,
                                 [&] {
-                                    SortedList list;
+                                    core::SortedList list;
                                     for (const auto& e : entries) (void)list.add(e);
                                 }),
                "ms");
-    bench::row("core", "SortedList::add_all, 32767 entries",
+    bench::row("core", "core::SortedList::add_all, 32767 entries",
                bench::median_ms(5,
                                 [&] {
-                                    SortedList list;
+                                    core::SortedList list;
                                     (void)list.add_all(entries);
                                 }),
                "ms");
 
-    SortedList list;
+    core::SortedList list;
     (void)list.add_all(entries);
     std::string bytes;
     bench::row("core", "file bytes from the list, 32767 lines",
@@ -44,20 +44,21 @@ int main() {
                                 [&] {
                                     bytes.clear();
                                     for (const auto& e : list.entries())
-                                        lines::append_line(bytes, entry_title(e));
+                                        core::lines::append_line(bytes, core::entry_title(e));
                                 }),
                "ms");
 
     const test::TempDir dir;
-    platform::posix::PosixFileSystem fs;
+    adapters::posix::PosixFileSystem fs;
     const std::string path = dir.file("Vorlix.dat");
-    bench::row("core",
-               "rewrite_file (new file, fsync, rename), " + std::to_string(bytes.size()) + " bytes",
-               bench::median_ms(9,
-                                [&] {
-                                    if (!rewrite_file(fs, path, bytes)) std::abort();
-                                }),
-               "ms");
+    bench::row(
+        "core",
+        "core::rewrite_file (new file, fsync, rename), " + std::to_string(bytes.size()) + " bytes",
+        bench::median_ms(9,
+                         [&] {
+                             if (!core::rewrite_file(fs, path, bytes)) std::abort();
+                         }),
+        "ms");
 
     // A look-up table like the window systems keep: folded title to window.
     std::unordered_map<std::string, platform::WindowId> windows;
@@ -66,7 +67,7 @@ int main() {
     const std::vector<std::string> names = {"Microsoft Internet Explorer", "Mozilla", "Netscape 6"};
     double kills = 0;
     long lookups = 0;
-    scanner::Hooks hooks;
+    core::scanner::Hooks hooks;
     hooks.find = [&](const std::string& candidate) {
         ++lookups;
         const auto it = windows.find(text::fold_case(candidate));
@@ -75,7 +76,8 @@ int main() {
     hooks.post_close = [](platform::WindowId) { return true; };
     hooks.yield = [] {};
     hooks.killed = [](double) {};
-    const double walk = bench::median_ms(5, [&] { scanner::walk(list, names, 0, kills, hooks); });
+    const double walk =
+        bench::median_ms(5, [&] { core::scanner::walk(list, names, 0, kills, hooks); });
     bench::row(
         "core", "scanner walk, hash look-up, no yield, 32767 x 3 names", walk, "ms", "", "-",
         bench::fixed(walk * 1e6 / (static_cast<double>(lookups) / 5.0), 1) + " ns per look-up");

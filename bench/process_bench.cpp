@@ -117,8 +117,8 @@ private:
 pid_t launch(const Install& install, const std::string& display) {
     const std::string exe = (install.dir() / "Vorlix").string();
     return test::spawn({exe}, {"DISPLAY=" + display, "QT_QPA_PLATFORM=xcb",
-                                  "XDG_CONFIG_HOME=" + (install.dir() / "config").string(),
-                                  "XDG_RUNTIME_DIR=" + (install.dir() / "runtime").string()});
+                               "XDG_CONFIG_HOME=" + (install.dir() / "config").string(),
+                               "XDG_RUNTIME_DIR=" + (install.dir() / "runtime").string()});
 }
 
 void stop(pid_t pid) {
@@ -184,7 +184,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::string display = server.value()->display();
-    const auto titles = make_titles(SortedList::kMaxEntries);
+    const auto titles = make_titles(core::SortedList::kMaxEntries);
     const auto& names = browser_names();
 
     progress("start-up");

@@ -14,15 +14,15 @@
 #include <string>
 #include <vector>
 
+#include "adapters/x11/x11_window_system.h"
 #include "bench_rig.h"
 #include "bench_util.h"
 #include "core/sorted_list.h"
 #include "fake_file_system.h"
-#include "adapters/x11/x11_window_system.h"
 #include "query_window_system.h"
-#include "x_client.h"
 #include "tick_timer.h"
 #include "toolkit_host.h"
+#include "x_client.h"
 #include "x_server.h"
 
 using namespace vorlix;
@@ -67,10 +67,10 @@ int main(int argc, char** argv) {
                                            : std::string());
 
     test::XClient client(display, /*managed=*/false);
-    auto x11 = platform::x11::X11WindowSystem::open(display.c_str());
+    auto x11 = adapters::x11::X11WindowSystem::open(display.c_str());
     QueryWindowSystem query(*x11, display);
 
-    const auto titles = make_titles(SortedList::kMaxEntries);
+    const auto titles = make_titles(core::SortedList::kMaxEntries);
     const auto& names = browser_names();
 
     std::vector<Case> cases;
@@ -81,10 +81,11 @@ int main(int argc, char** argv) {
             cases.push_back({100, 3, 50, 0});
             continue;
         }
-        for (const int t : {10, 1000, SortedList::kMaxEntries})
+        for (const int t : {10, 1000, core::SortedList::kMaxEntries})
             for (const int n : {1, 3, 10})
-                if ((!quick || n == 3) && (yield_every_us == 0 || (windows == 200 && n == 3 &&
-                                                                   t == SortedList::kMaxEntries)))
+                if ((!quick || n == 3) &&
+                    (yield_every_us == 0 ||
+                     (windows == 200 && n == 3 && t == core::SortedList::kMaxEntries)))
                     cases.push_back({t, n, windows});
     }
 
@@ -123,7 +124,7 @@ int main(int argc, char** argv) {
                                    1000.0 / static_cast<double>(candidates.size());
 
         std::string bar = "-", ok = "-";
-        if (k.titles == SortedList::kMaxEntries && k.names == 3 && k.windows == 200) {
+        if (k.titles == core::SortedList::kMaxEntries && k.names == 3 && k.windows == 200) {
             bar = "<= 300 ms";
             ok = met(ours.tick_ms <= 300);
         } else if (k.titles == 100 && k.names == 3 && k.windows == 50) {

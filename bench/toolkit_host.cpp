@@ -45,7 +45,7 @@ public:
 
 private:
     QApplication app_;
-    platform::qt::QtToolkit toolkit_;
+    adapters::qt::QtToolkit toolkit_;
 };
 #endif
 

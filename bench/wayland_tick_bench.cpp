@@ -21,14 +21,14 @@ int main() {
                      test::read_file(sway.dir.file("log")).value_or("").c_str());
         return 1;
     }
-    const auto titles = bench::make_titles(SortedList::kMaxEntries);
+    const auto titles = bench::make_titles(core::SortedList::kMaxEntries);
     const std::vector<std::string> names(bench::browser_names().begin(),
                                          bench::browser_names().begin() + 3);
     std::list<test::NativeWindow> windows;  // each on a connection of its own
     for (int i = 0; i < kWindows; ++i)
         windows.emplace_back(titles[static_cast<std::size_t>(i)] + " - " +
                              names[static_cast<std::size_t>(i) % names.size()]);
-    auto opened = platform::wayland::WaylandWindowSystem::open(nullptr, {});
+    auto opened = adapters::wayland::WaylandWindowSystem::open(nullptr, {});
     if (!opened) {
         std::fprintf(stderr, "%s\n", opened.error().message.c_str());
         return 1;
@@ -44,13 +44,13 @@ int main() {
         return 1;
     }
 
-    SortedList blacklist;
+    core::SortedList blacklist;
     std::vector<std::string> entries;
-    for (const std::string& t : titles) entries.push_back(make_entry(t));
+    for (const std::string& t : titles) entries.push_back(core::make_entry(t));
     (void)blacklist.add_all(entries);
     long lookups = 0, found = 0;
     double kills = 0;
-    scanner::Hooks hooks;
+    core::scanner::Hooks hooks;
     hooks.find = [&](const std::string& candidate) {
         ++lookups;
         const auto w = ws.find_by_title(candidate);
@@ -73,7 +73,7 @@ int main() {
     });
     const double lookups_ms = bench::median_ms(kRuns, [&] {
         lookups = found = 0;
-        scanner::walk(blacklist, names, 0, kills, hooks);
+        core::scanner::walk(blacklist, names, 0, kills, hooks);
     });
     char note[160];
     std::snprintf(note, sizeof note,

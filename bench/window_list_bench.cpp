@@ -20,8 +20,8 @@
 #include "core/sorted_list.h"
 #include "fake_file_system.h"
 #include "support/support.h"
-#include "x_client.h"
 #include "toolkit_host.h"
+#include "x_client.h"
 #include "x_server.h"
 
 using namespace vorlix;
@@ -31,8 +31,7 @@ namespace {
 
 constexpr const char* kFolder = "/bench";
 
-void window_list(ToolkitHost& host, test::XClient& client,
-                 platform::x11::X11WindowSystem& x11) {
+void window_list(ToolkitHost& host, test::XClient& client, adapters::x11::X11WindowSystem& x11) {
     std::vector<xcb_window_t> made;
     const auto titles = make_titles(1000, 99);
     const auto& names = browser_names();
@@ -101,13 +100,13 @@ void window_list(ToolkitHost& host, test::XClient& client,
 
 // `yield_every_us` above 0 tries a yield that reaches the toolkit at most
 // that often (a proposal, not what the program does).
-void save_blacklist(ToolkitHost& host, platform::x11::X11WindowSystem& x11, long yield_every_us,
+void save_blacklist(ToolkitHost& host, adapters::x11::X11WindowSystem& x11, long yield_every_us,
                     bool uniform) {
     // One title short of full, so that Add makes it full and saves.
-    const auto titles = make_titles(SortedList::kMaxEntries - 1, 7);
+    const auto titles = make_titles(core::SortedList::kMaxEntries - 1, 7);
     const test::TempDir scratch;
     const auto& dir = scratch.path();
-    platform::posix::PosixFileSystem fs;
+    adapters::posix::PosixFileSystem fs;
     std::vector<double> times, gaps;
     long yields = 0;
     for (int run = 0; run < 5; ++run) {
@@ -146,9 +145,9 @@ void save_blacklist(ToolkitHost& host, platform::x11::X11WindowSystem& x11, long
 // both windows shown and their first paint done. With `trial`, the list
 // boxes take uniform rows from their making and yields reach the toolkit at
 // most once a millisecond.
-void start_up(ToolkitHost& host, platform::x11::X11WindowSystem& x11, bool trial) {
+void start_up(ToolkitHost& host, adapters::x11::X11WindowSystem& x11, bool trial) {
     if (trial && !host.try_uniform_rows()) return;
-    const auto titles = make_titles(SortedList::kMaxEntries, 7);
+    const auto titles = make_titles(core::SortedList::kMaxEntries, 7);
     std::vector<std::string> names;
     for (int i = 0; i < 100; ++i)
         names.push_back(browser_names()[static_cast<std::size_t>(i) % 10] + " " +
@@ -178,7 +177,7 @@ void start_up(ToolkitHost& host, platform::x11::X11WindowSystem& x11, bool trial
 
 // The docking timer with the panel in place: one second of the event loop
 // after start-up has settled, counting the panel moves it makes.
-void docking(ToolkitHost& host, platform::x11::X11WindowSystem& x11) {
+void docking(ToolkitHost& host, adapters::x11::X11WindowSystem& x11) {
     test::FakeFileSystem fs;
     write_data_files(app_in(kFolder, host.toolkit()), {{"A title"}, {browser_names()[0]}, 0},
                      [&](const std::string& path, std::string b) { fs.add_file(path, b); });
@@ -208,7 +207,7 @@ int main(int argc, char** argv) {
     const std::string& display = x.display;
     auto& host = x.host;
     test::XClient client(display, /*managed=*/false);
-    auto x11 = platform::x11::X11WindowSystem::open(display.c_str());
+    auto x11 = adapters::x11::X11WindowSystem::open(display.c_str());
     // "--only save" skips the window list (for profiling the save alone).
     bool only_save = false;
     for (int i = 1; i + 1 < argc; ++i)

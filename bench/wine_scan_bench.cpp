@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "adapters/win32/win32_toolkit.h"
+#include "adapters/win32/win32_window_system.h"
 #include "bench_util.h"
 #include "core/sorted_list.h"
 #include "forwarding_window_system.h"
-#include "adapters/win32/win32_toolkit.h"
-#include "adapters/win32/win32_window_system.h"
 #include "test_window.h"
 #include "tick_timer.h"
 
@@ -27,7 +27,7 @@ public:
     using ForwardingWindowSystem::ForwardingWindowSystem;
     platform::WindowId find_by_title(std::string_view title) override {
         const std::string t(title);
-        return platform::win32::to_id(FindWindowA(nullptr, t.c_str()));
+        return adapters::win32::to_id(FindWindowA(nullptr, t.c_str()));
     }
 };
 
@@ -35,7 +35,7 @@ public:
 
 int main() {
     constexpr int kWindows = 200;
-    const auto titles = make_titles(SortedList::kMaxEntries);
+    const auto titles = make_titles(core::SortedList::kMaxEntries);
     const auto& names = browser_names();
     std::vector<std::unique_ptr<test::TestWindow>> windows;
     for (int i = 0; i < kWindows; ++i) {
@@ -45,8 +45,8 @@ int main() {
     }
     test::pump_messages();
 
-    platform::win32::Win32Toolkit toolkit;
-    platform::win32::Win32WindowSystem table;
+    adapters::win32::Win32Toolkit toolkit;
+    adapters::win32::Win32WindowSystem table;
     RawFindWindow raw(table);
     auto none = [] { return std::uint64_t{0}; };
 
@@ -68,10 +68,10 @@ int main() {
         "FindWindowA " + fixed(raw_alone, 1) + " us vs the title table " + fixed(ours_alone) +
             " us per look-up");
 
-    for (const int n_titles : {1000, SortedList::kMaxEntries}) {
+    for (const int n_titles : {1000, core::SortedList::kMaxEntries}) {
         const std::string size = std::to_string(n_titles) + " x 3, 200 win";
         progress("wine tick %s", size.c_str());
-        const bool big = n_titles == SortedList::kMaxEntries;
+        const bool big = n_titles == core::SortedList::kMaxEntries;
         const DataFiles data{first(titles, n_titles), first(names, 3), 0};
         const TickResult ours = time_tick(toolkit, table, none, data);
         const double per = (ours.tick_ms - ours.refresh_ms) * 1000.0 / ours.lookups;

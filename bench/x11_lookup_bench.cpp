@@ -27,11 +27,11 @@ struct Tick {
     std::uint64_t replies;
 };
 
-Tick scan_tick(platform::x11::X11WindowSystem& ws, const SortedList& blacklist,
+Tick scan_tick(adapters::x11::X11WindowSystem& ws, const core::SortedList& blacklist,
                const std::vector<std::string>& names) {
     long lookups = 0;
     double kills = 0;
-    scanner::Hooks hooks;
+    core::scanner::Hooks hooks;
     hooks.find = [&](const std::string& candidate) {
         ++lookups;
         return ws.find_by_title(candidate);
@@ -52,7 +52,7 @@ Tick scan_tick(platform::x11::X11WindowSystem& ws, const SortedList& blacklist,
     });
     t.lookups_ms = bench::median_ms(kRuns, [&] {
         lookups = 0;
-        scanner::walk(blacklist, names, 0, kills, hooks);
+        core::scanner::walk(blacklist, names, 0, kills, hooks);
     });
     t.lookups = lookups;
     t.replies = (ws.replies_waited() - before) / kRuns;
@@ -70,9 +70,9 @@ int main(int argc, char** argv) {
     }
     const std::string display = server.value()->display();
     test::XClient client(display, with_wm);
-    auto ws = platform::x11::X11WindowSystem::open(display.c_str());
+    auto ws = adapters::x11::X11WindowSystem::open(display.c_str());
 
-    const auto titles = bench::make_titles(SortedList::kMaxEntries);
+    const auto titles = bench::make_titles(core::SortedList::kMaxEntries);
     const std::vector<std::string> all_names = {"Microsoft Internet Explorer",
                                                 "Mozilla",
                                                 "Netscape 6",
@@ -107,13 +107,13 @@ int main(int argc, char** argv) {
                                         }
                                     }),
                    "ms");
-        for (const int n_titles : {10, 100, 1000, SortedList::kMaxEntries}) {
+        for (const int n_titles : {10, 100, 1000, core::SortedList::kMaxEntries}) {
             for (const std::size_t n_names : {std::size_t{1}, std::size_t{3}, std::size_t{10}}) {
                 if (windows != 200 && !(n_titles == 100 && n_names == 3)) continue;
-                SortedList blacklist;
+                core::SortedList blacklist;
                 std::vector<std::string> entries;
                 for (int i = 0; i < n_titles; ++i)
-                    entries.push_back(make_entry(titles[static_cast<std::size_t>(i)]));
+                    entries.push_back(core::make_entry(titles[static_cast<std::size_t>(i)]));
                 (void)blacklist.add_all(entries);
                 const std::vector<std::string> names(
                     all_names.begin(), all_names.begin() + static_cast<long>(n_names));

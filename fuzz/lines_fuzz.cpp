@@ -9,7 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    const auto lines = vorlix::lines::split(bytes);
+    const auto lines = vorlix::core::lines::split(bytes);
 
     std::size_t kept = 0, crs = 0;
     for (const auto& line : lines) {
@@ -23,6 +23,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (kept + crs + crlf != size) std::abort();
 
     // What the writer writes, the reader reads back unchanged.
-    if (vorlix::lines::split(vorlix::lines::join(lines)) != lines) std::abort();
+    if (vorlix::core::lines::split(vorlix::core::lines::join(lines)) != lines) std::abort();
     return 0;
 }

@@ -89,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     bool based = false;
     const double want = reference(text, based);
-    const double got = vorlix::number::read_lenient(text);
+    const double got = vorlix::core::number::read_lenient(text);
     if (based) {
         // Digit by digit accumulation may differ from exact rounding in the last places.
         if (std::isinf(want) != std::isinf(got)) std::abort();
@@ -98,7 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     }
 
-    const int interval = vorlix::number::interval_from_config(text);
+    const int interval = vorlix::core::number::interval_from_config(text);
     if (interval < 0) std::abort();
     return 0;
 }

@@ -7,7 +7,7 @@
 
 namespace vorlix::app {
 
-BlacklistSave::BlacklistSave(platform::Services services, const SortedList& list,
+BlacklistSave::BlacklistSave(platform::Services services, const core::SortedList& list,
                              platform::MainWindowView& status)
     : services_(services), list_(list), status_(status) {}
 
@@ -33,7 +33,7 @@ void BlacklistSave::finish_now() {
 std::string BlacklistSave::bytes_of(std::vector<std::string> entries, bool yielding) {
     std::string bytes;
     for (const std::string& entry : entries) {
-        lines::append_line(bytes, entry_title(entry));
+        core::lines::append_line(bytes, core::entry_title(entry));
         if (yielding) services_.toolkit.do_events();
     }
     return bytes;
@@ -41,8 +41,8 @@ std::string BlacklistSave::bytes_of(std::vector<std::string> entries, bool yield
 
 void BlacklistSave::write(const std::string& bytes) {
     const platform::AppInfo app = services_.toolkit.app_info();
-    const Status saved =
-        rewrite_file(services_.files, data_files::path_of(app, data_files::kBlacklistName), bytes);
+    const Status saved = core::rewrite_file(
+        services_.files, core::data_files::path_of(app, core::data_files::kBlacklistName), bytes);
     if (!saved) status_.set_status("  Could not save the blacklist: " + saved.error().message);
 }
 

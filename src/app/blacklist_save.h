@@ -12,7 +12,7 @@ namespace vorlix::app {
 
 class BlacklistSave {
 public:
-    BlacklistSave(platform::Services services, const SortedList& list,
+    BlacklistSave(platform::Services services, const core::SortedList& list,
                   platform::MainWindowView& status);
 
     // Builds the file's bytes from the list with a yield after every line,
@@ -36,7 +36,7 @@ private:
     void write(const std::string& bytes);
 
     platform::Services services_;
-    const SortedList& list_;
+    const core::SortedList& list_;
     platform::MainWindowView& status_;
     bool running_ = false;
     bool again_ = false;

@@ -17,8 +17,9 @@ namespace vorlix::app {
 namespace {
 
 std::string application_caption() {
-    return "Vorlix v" + std::to_string(version::kMajor) + "." + std::to_string(version::kMinor) +
-           " (build " + std::to_string(version::kRevision) + ")";
+    return "Vorlix v" + std::to_string(core::version::kMajor) + "." +
+           std::to_string(core::version::kMinor) + " (build " +
+           std::to_string(core::version::kRevision) + ")";
 }
 
 }  // namespace
@@ -30,7 +31,7 @@ Form_Main::Form_Main(platform::Services services, core::ProgramState& state)
       timer_destroy_(services.toolkit.create_timer([this] { Timer_Destroy_Timer(); })),
       save_(services, list_title_, *view_) {
     list_title_.attach(&view_->title_list());
-    timer_destroy_->set_interval(number::kDefaultIntervalMs);
+    timer_destroy_->set_interval(core::number::kDefaultIntervalMs);
     timer_destroy_->set_enabled(false);
 }
 
@@ -45,10 +46,10 @@ int Form_Main::load_blacklist(const std::optional<std::string>& bytes) {
     // Collected, then sorted in one go. Lines past the list's capacity are
     // read but not kept.
     std::vector<std::string> entries;
-    for (lines::LineReader reader(*bytes); !reader.eof();) {
+    for (core::lines::LineReader reader(*bytes); !reader.eof();) {
         std::string line = reader.read_line();
-        if (entries.size() < static_cast<std::size_t>(SortedList::kMaxEntries)) {
-            entries.push_back(make_entry(line));
+        if (entries.size() < static_cast<std::size_t>(core::SortedList::kMaxEntries)) {
+            entries.push_back(core::make_entry(line));
         }
         services_.toolkit.do_events();
     }
@@ -57,16 +58,16 @@ int Form_Main::load_blacklist(const std::optional<std::string>& bytes) {
 
 Status Form_Main::load_browser_names(const std::string& path) {
     state_.browser_names.clear();
-    auto bytes = data_files::read_existing(services_.files, path);
+    auto bytes = core::data_files::read_existing(services_.files, path);
     state_.browser_names_savable = bytes.ok();
     if (bytes && bytes.value()) {
-        for (lines::LineReader reader(*bytes.value()); !reader.eof();) {
+        for (core::lines::LineReader reader(*bytes.value()); !reader.eof();) {
             state_.browser_names.push_back(reader.read_line());
             services_.toolkit.do_events();
         }
     }
     if (state_.browser_names.empty()) {
-        state_.browser_names.emplace_back(data_files::kDefaultBrowserName);
+        state_.browser_names.emplace_back(core::data_files::kDefaultBrowserName);
     }
     if (!bytes) return bytes.error();
     return {};
@@ -75,7 +76,7 @@ Status Form_Main::load_browser_names(const std::string& path) {
 long long Form_Main::count_lines(const std::optional<std::string>& bytes) {
     long long count = 0;
     if (bytes) {
-        for (lines::LineReader reader(*bytes); !reader.eof();) {
+        for (core::lines::LineReader reader(*bytes); !reader.eof();) {
             reader.read_line();
             ++count;
             services_.toolkit.do_events();
@@ -91,18 +92,18 @@ void Form_Main::Form_Load() {
     state_.shown_titles.clear();
     view_->set_caption(application_caption());
     view_->set_lamp(kLampGreen);
-    timer_destroy_->set_interval(data_files::read_interval(
-        services_.files, data_files::path_of(app, data_files::kConfigName)));
+    timer_destroy_->set_interval(core::data_files::read_interval(
+        services_.files, core::data_files::path_of(app, core::data_files::kConfigName)));
 
     // Read once: the lines are loaded, then counted in a pass of their own.
-    auto blacklist = data_files::read_existing(
-        services_.files, data_files::path_of(app, data_files::kBlacklistName));
+    auto blacklist = core::data_files::read_existing(
+        services_.files, core::data_files::path_of(app, core::data_files::kBlacklistName));
     const std::optional<std::string> blacklist_bytes =
         blacklist ? std::move(blacklist).value() : std::nullopt;
     const int loaded = load_blacklist(blacklist_bytes);
     // The names must be complete before the panel's first refresh uses them.
     const Status names =
-        load_browser_names(data_files::path_of(app, data_files::kBrowserNamesName));
+        load_browser_names(core::data_files::path_of(app, core::data_files::kBrowserNamesName));
     const long long line_count = count_lines(blacklist_bytes);
     state_.kill_count = 0;
 
@@ -162,16 +163,16 @@ void Form_Main::Timer_Destroy_Timer() {
 
     view_->set_lamp(kLampRed);
     panel_->Update_Window_List();
-    const int mozilla = scanner::mozilla_count(panel_->List_Window().entries());
+    const int mozilla = core::scanner::mozilla_count(panel_->List_Window().entries());
     if (list_title_.count() > 0) {
         auto& windows = services_.windows;
-        const scanner::Hooks hooks{
+        const core::scanner::Hooks hooks{
             [&windows](const std::string& candidate) { return windows.find_by_title(candidate); },
             [&windows](platform::WindowId w) { return windows.post_close(w); },
             [this] { services_.toolkit.do_events(); },
-            [this](double kills) { view_->set_status(scanner::killed_status(kills)); },
+            [this](double kills) { view_->set_status(core::scanner::killed_status(kills)); },
         };
-        scanner::walk(list_title_, state_.browser_names, mozilla, state_.kill_count, hooks);
+        core::scanner::walk(list_title_, state_.browser_names, mozilla, state_.kill_count, hooks);
     }
     // A suspend that came during the walk keeps its yellow lamp.
     view_->set_lamp(timer_destroy_->enabled() ? kLampGreen : kLampYellow);
@@ -183,12 +184,12 @@ void Form_Main::Command_ADD_Click() {
                                       platform::kMessageBoxExclamationOk);
         return;
     }
-    if (list_title_.count() >= SortedList::kMaxEntries) {
-        view_->set_status("  The blacklist is full (" + std::to_string(SortedList::kMaxEntries) +
-                          " titles)");
+    if (list_title_.count() >= core::SortedList::kMaxEntries) {
+        view_->set_status("  The blacklist is full (" +
+                          std::to_string(core::SortedList::kMaxEntries) + " titles)");
         return;
     }
-    list_title_.add(make_entry(view_->title_text()));
+    list_title_.add(core::make_entry(view_->title_text()));
     view_->set_title_text("");
     Save_Blacklist();
 }
@@ -213,7 +214,7 @@ void Form_Main::Text_Title_KeyDown(int key_code, int shift) {
 void Form_Main::List_Title_Click() {
     const int selected = list_title_.selected();
     if (selected < 0 || selected >= list_title_.count()) return;
-    view_->set_title_text(entry_title(list_title_.at(selected)));
+    view_->set_title_text(core::entry_title(list_title_.at(selected)));
 }
 
 void Form_Main::Command_Timer_Click() {

@@ -41,7 +41,7 @@ public:
     // panel is yielding is skipped.
     void Timer_Destroy_Timer();
 
-    const SortedList& List_Title() const { return list_title_; }
+    const core::SortedList& List_Title() const { return list_title_; }
     platform::Timer& Timer_Destroy() { return *timer_destroy_; }
 
     // platform::MainWindowEvents
@@ -67,7 +67,7 @@ private:
     core::ProgramState& state_;
     std::unique_ptr<platform::MainWindowView> view_;
     std::unique_ptr<platform::Timer> timer_destroy_;
-    SortedList list_title_;
+    core::SortedList list_title_;
     BlacklistSave save_;
     windowlist::Form_WindowList* panel_ = nullptr;
     bool scanning_ = false;

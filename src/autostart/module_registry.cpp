@@ -14,7 +14,8 @@ std::string as_text(const RegData& data) {
 
 std::uint32_t as_number(const RegData& data) {
     if (const auto* n = std::get_if<std::uint32_t>(&data)) return *n;
-    const auto rounded = number::round_half_even(number::read_lenient(std::get<std::string>(data)));
+    const auto rounded =
+        core::number::round_half_even(core::number::read_lenient(std::get<std::string>(data)));
     return rounded ? static_cast<std::uint32_t>(*rounded) : 0;
 }
 

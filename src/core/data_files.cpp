@@ -6,7 +6,7 @@
 #include "core/lines.h"
 #include "core/number.h"
 
-namespace vorlix::data_files {
+namespace vorlix::core::data_files {
 
 std::string path_of(const platform::AppInfo& app, std::string_view file_name) {
     std::string path = app.path;
@@ -45,4 +45,4 @@ int read_interval(platform::FileSystem& fs, const std::string& path) {
     return number::interval_from_config(first);
 }
 
-}  // namespace vorlix::data_files
+}  // namespace vorlix::core::data_files

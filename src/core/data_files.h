@@ -9,7 +9,7 @@
 #include "platform/file_system.h"
 #include "platform/toolkit.h"
 
-namespace vorlix::data_files {
+namespace vorlix::core::data_files {
 
 inline constexpr std::string_view kConfigName = "Vorlix.cfg";
 inline constexpr std::string_view kBlacklistName = "Vorlix.dat";
@@ -30,4 +30,4 @@ std::optional<std::string> read_if_present(platform::FileSystem& fs, const std::
 // number::interval_from_config, or the default when the file is missing.
 int read_interval(platform::FileSystem& fs, const std::string& path);
 
-}  // namespace vorlix::data_files
+}  // namespace vorlix::core::data_files

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <random>
 
-namespace vorlix {
+namespace vorlix::core {
 
 namespace {
 
@@ -78,4 +78,4 @@ Status rewrite_file(platform::FileSystem& fs, const std::string& path, std::stri
     return {};
 }
 
-}  // namespace vorlix
+}  // namespace vorlix::core

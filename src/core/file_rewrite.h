@@ -6,7 +6,7 @@
 #include "base/result.h"
 #include "platform/file_system.h"
 
-namespace vorlix {
+namespace vorlix::core {
 
 // Replaces the file at `path` with `bytes` without ever leaving it half
 // written: the bytes go to a new file beside it (created exclusively, never
@@ -15,4 +15,4 @@ namespace vorlix {
 // and the error names the step and the system's reason.
 Status rewrite_file(platform::FileSystem& fs, const std::string& path, std::string_view bytes);
 
-}  // namespace vorlix
+}  // namespace vorlix::core

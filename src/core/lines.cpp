@@ -1,6 +1,6 @@
 #include "core/lines.h"
 
-namespace vorlix::lines {
+namespace vorlix::core::lines {
 
 std::string LineReader::read_line() {
     const std::size_t start = pos_;
@@ -35,4 +35,4 @@ std::string join(const std::vector<std::string>& lines) {
     return out;
 }
 
-}  // namespace vorlix::lines
+}  // namespace vorlix::core::lines

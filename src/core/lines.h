@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace vorlix::lines {
+namespace vorlix::core::lines {
 
 // Reads lines from bytes one at a time, so a caller can yield between
 // lines. A line ends at CR LF, at a CR alone, or at the end of the data; a
@@ -31,4 +31,4 @@ void append_line(std::string& out, std::string_view line);
 // Every line followed by CR LF; no lines give the empty text.
 std::string join(const std::vector<std::string>& lines);
 
-}  // namespace vorlix::lines
+}  // namespace vorlix::core::lines

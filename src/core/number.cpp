@@ -10,7 +10,7 @@
 
 #include "base/text.h"
 
-namespace vorlix::number {
+namespace vorlix::core::number {
 
 namespace {
 
@@ -163,4 +163,4 @@ int interval_from_config(std::optional<std::string_view> first_line) {
     return static_cast<int>(*ms);
 }
 
-}  // namespace vorlix::number
+}  // namespace vorlix::core::number

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-namespace vorlix::number {
+namespace vorlix::core::number {
 
 // Reads a number the forgiving way: blanks, tabs and line feeds are ignored
 // wherever they stand; an optional sign, digits, an optional "." and digits,
@@ -27,4 +27,4 @@ int interval_from_config(std::optional<std::string_view> first_line);
 
 inline constexpr int kDefaultIntervalMs = 3000;
 
-}  // namespace vorlix::number
+}  // namespace vorlix::core::number

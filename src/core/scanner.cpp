@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-namespace vorlix::scanner {
+namespace vorlix::core::scanner {
 
 bool mentions_mozilla(std::string_view s) {
     return s.find("Mozilla") != std::string_view::npos;
@@ -49,4 +49,4 @@ void walk(const SortedList& blacklist, const std::vector<std::string>& browser_n
     }
 }
 
-}  // namespace vorlix::scanner
+}  // namespace vorlix::core::scanner

@@ -10,7 +10,7 @@
 #include "core/sorted_list.h"
 #include "platform/window_system.h"
 
-namespace vorlix::scanner {
+namespace vorlix::core::scanner {
 
 // Case-sensitive, as the sparing rule wants it.
 bool mentions_mozilla(std::string_view s);
@@ -39,4 +39,4 @@ struct Hooks {
 void walk(const SortedList& blacklist, const std::vector<std::string>& browser_names,
           int mozilla_count, double& kill_count, const Hooks& hooks);
 
-}  // namespace vorlix::scanner
+}  // namespace vorlix::core::scanner

@@ -5,7 +5,7 @@
 
 #include "base/text.h"
 
-namespace vorlix {
+namespace vorlix::core {
 
 namespace {
 
@@ -79,4 +79,4 @@ std::string entry_title(std::string_view entry) {
     return std::string(entry.substr(1, entry.size() - 2));
 }
 
-}  // namespace vorlix
+}  // namespace vorlix::core

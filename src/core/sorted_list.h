@@ -9,7 +9,7 @@
 
 #include "platform/toolkit.h"
 
-namespace vorlix {
+namespace vorlix::core {
 
 class SortedList {
 public:
@@ -54,4 +54,4 @@ private:
 std::string make_entry(std::string_view title);
 std::string entry_title(std::string_view entry);
 
-}  // namespace vorlix
+}  // namespace vorlix::core

@@ -124,8 +124,8 @@ void Form_WindowList::Update_Window_List() {
 
     // The list box holds at most so many titles; compared beyond that, a
     // flood of windows would look like a change on every call.
-    if (display.size() > static_cast<std::size_t>(SortedList::kMaxEntries)) {
-        display.resize(static_cast<std::size_t>(SortedList::kMaxEntries));
+    if (display.size() > static_cast<std::size_t>(core::SortedList::kMaxEntries)) {
+        display.resize(static_cast<std::size_t>(core::SortedList::kMaxEntries));
     }
     if (display != state_.shown_titles) {
         // The list box and the shown-titles list change together, one title
@@ -154,9 +154,9 @@ void Form_WindowList::Update_Window_List() {
 
 void Form_WindowList::save_browser_names() {
     const platform::AppInfo app = services_.toolkit.app_info();
-    const Status saved =
-        rewrite_file(services_.files, data_files::path_of(app, data_files::kBrowserNamesName),
-                     lines::join(state_.browser_names));
+    const Status saved = core::rewrite_file(
+        services_.files, core::data_files::path_of(app, core::data_files::kBrowserNamesName),
+        core::lines::join(state_.browser_names));
     if (!saved) main_.set_status("  Could not save the browser names: " + saved.error().message);
 }
 

@@ -60,7 +60,7 @@ public:
     // True while a refresh of this panel runs (it may be refilling the list).
     bool refreshing() const { return refreshing_ != 0 && refreshing_ == generation_; }
 
-    const SortedList& List_Window() const { return list_window_; }
+    const core::SortedList& List_Window() const { return list_window_; }
     // Null while the panel does not exist.
     platform::Timer* Timer_PosWindow() { return timer_pos_window_.get(); }
     void Timer_PosWindow_Timer();
@@ -84,7 +84,7 @@ private:
 
     std::unique_ptr<platform::PanelView> view_;
     std::unique_ptr<platform::Timer> timer_pos_window_;
-    SortedList list_window_;
+    core::SortedList list_window_;
     unsigned generation_ = 0;
     unsigned refreshing_ = 0;  // generation of the running refresh, 0 for none
     std::string notice_;       // the notice the panel shows

@@ -36,7 +36,7 @@ TEST_F(Blacklist, EmptyFieldOrNoSelectionShowsAMessageAndSavesNothing) {
 
 TEST_F(Blacklist, AFullBlacklistSaysSoAndAddsAndSavesNothing) {
     std::string full;
-    for (int i = 0; i < SortedList::kMaxEntries; ++i) full += std::to_string(i) + "\r\n";
+    for (int i = 0; i < core::SortedList::kMaxEntries; ++i) full += std::to_string(i) + "\r\n";
     put_file("Vorlix.dat", full);
     start();
     add_title("one more");

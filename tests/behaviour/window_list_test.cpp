@@ -53,7 +53,7 @@ TEST_F(WindowList, LearnsMozillaAndNetscapeNamesWritesTheFileOnceAndSaysWhenItCa
     const Lines learned{"Mozilla", "Netscape 6", "Mozilla - B", "Mozilla x - Netscape y"};
     EXPECT_EQ(state().browser_names, learned);
     refresh();
-    EXPECT_EQ(file("Vorlix_BrowserName.dat"), lines::join(learned));
+    EXPECT_EQ(file("Vorlix_BrowserName.dat"), core::lines::join(learned));
     disk.fail(FsOp::create_new, "/", "Read-only file system");
     windows.add("Home - Netscape");
     refresh();

@@ -25,7 +25,7 @@ TEST(RewriteFile, ANewFileWhoseNameIsTakenGetsAnotherAndNoneIsLeft) {
     FakeFileSystem fs;
     fs.add_file(kTarget, "old");
     fs.fail(FsOp::create_new, kTarget + ".", "File exists", 3);
-    ASSERT_TRUE(rewrite_file(fs, kTarget, "new").ok());
+    ASSERT_TRUE(core::rewrite_file(fs, kTarget, "new").ok());
     EXPECT_EQ(fs.files, (std::map<std::string, std::string>{{kTarget, "new"}}));
 }
 
@@ -36,7 +36,7 @@ TEST_P(RewriteFailure, OldFileStaysWholeNothingIsLeftAndTheErrorSaysWhy) {
         FakeFileSystem fs;
         if (target_exists) fs.add_file(kTarget, "old");
         fs.fail(GetParam().second, kTarget + ".", "Disk quota exceeded");
-        const Status st = rewrite_file(fs, kTarget, "new");
+        const Status st = core::rewrite_file(fs, kTarget, "new");
         ASSERT_FALSE(st.ok());
         EXPECT_EQ(st.error().message.rfind(std::string(GetParam().first) + " failed: ", 0), 0u)
             << st.error().message;

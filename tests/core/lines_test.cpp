@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace vorlix::lines {
+namespace vorlix::core::lines {
 namespace {
 
 using Lines = std::vector<std::string>;
@@ -32,4 +32,4 @@ TEST(LineWriting, CrLfAfterEveryLineAndEveryByteSurvives) {
 }
 
 }  // namespace
-}  // namespace vorlix::lines
+}  // namespace vorlix::core::lines

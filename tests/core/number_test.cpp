@@ -8,7 +8,7 @@
 #include "core/data_files.h"
 #include "fakes/fake_file_system.h"
 
-namespace vorlix::number {
+namespace vorlix::core::number {
 namespace {
 
 const double kInf = std::numeric_limits<double>::infinity();
@@ -62,4 +62,4 @@ TEST_P(ConfigInterval, FromTheFirstLineOfTheFile) {
 INSTANTIATE_TEST_SUITE_P(Table, ConfigInterval, ::testing::ValuesIn(kConfigs));
 
 }  // namespace
-}  // namespace vorlix::number
+}  // namespace vorlix::core::number

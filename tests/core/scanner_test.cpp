@@ -9,7 +9,7 @@
 
 #include "base/text.h"
 
-namespace vorlix::scanner {
+namespace vorlix::core::scanner {
 namespace {
 
 using Strings = std::vector<std::string>;
@@ -96,4 +96,4 @@ TEST(ScannerReentrancy, ListsChangingDuringTheYields) {
 }
 
 }  // namespace
-}  // namespace vorlix::scanner
+}  // namespace vorlix::core::scanner

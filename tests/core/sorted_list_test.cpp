@@ -7,7 +7,7 @@
 
 #include "fakes/fake_toolkit.h"
 
-namespace vorlix {
+namespace vorlix::core {
 namespace {
 
 using Entries = std::vector<std::string>;
@@ -55,4 +55,4 @@ TEST(ListEntry, BracketsOnAndOff) {
 }
 
 }  // namespace
-}  // namespace vorlix
+}  // namespace vorlix::core

@@ -83,7 +83,8 @@ struct ProgramFixture {
     // The bytes a save of the list as shown writes.
     std::string shown_blacklist_bytes() {
         std::string bytes;
-        for (const std::string& entry : titles()) lines::append_line(bytes, entry_title(entry));
+        for (const std::string& entry : titles())
+            core::lines::append_line(bytes, core::entry_title(entry));
         return bytes;
     }
 

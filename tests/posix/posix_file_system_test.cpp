@@ -18,7 +18,7 @@ struct PosixPlace {
     platform::FileSystem& fs() { return files; }
     std::string path(const std::string& name) const { return dir.file(name); }
     TempDir dir;
-    platform::posix::PosixFileSystem files;
+    adapters::posix::PosixFileSystem files;
 };
 INSTANTIATE_TYPED_TEST_SUITE_P(Posix, FileSystemContract, PosixPlace);
 
@@ -42,7 +42,7 @@ TEST_F(PosixFs, LinksInTheFolderAreNeverWrittenThrough) {
     for (const char* name : {"link", "dangling"}) EXPECT_FALSE(files.create_new(path(name)).ok());
     EXPECT_FALSE(fs::exists(path("elsewhere")));
     // A link in a data file's place is replaced, the file it names kept.
-    ASSERT_TRUE(rewrite_file(files, path("link"), "mine").ok());
+    ASSERT_TRUE(core::rewrite_file(files, path("link"), "mine").ok());
     EXPECT_FALSE(fs::is_symlink(path("link")));
     EXPECT_EQ(read_file(path("victim")), "keep");
 }

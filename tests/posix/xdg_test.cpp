@@ -21,7 +21,7 @@ namespace {
 struct XdgPlace {
     platform::Registry& registry() { return xdg; }
     TempDir home;
-    platform::xdg::XdgRegistry xdg{home.file("config")};
+    adapters::xdg::XdgRegistry xdg{home.file("config")};
 };
 INSTANTIATE_TYPED_TEST_SUITE_P(Xdg, RegistryContract, XdgPlace);
 
@@ -59,7 +59,7 @@ TEST_P(XdgAutostart, TheEntryStartsThisVeryProgram) {
     autostart::Check_Autostart_Click(place.xdg, app, 1);
     EXPECT_EQ(run_value(place.xdg), autostart::registration_data(app) + '\0');
 
-    const auto exec = platform::xdg::entry_value(*read_file(place.xdg.entry_path()), "Exec");
+    const auto exec = adapters::xdg::entry_value(*read_file(place.xdg.entry_path()), "Exec");
     ASSERT_TRUE(exec);
     EXPECT_EQ(std::system(("exec " + exec_command(*exec)).c_str()), 0) << "Exec=" << *exec;
     EXPECT_TRUE(read_file(folder + "/vorlix.started").has_value());
@@ -98,10 +98,10 @@ TEST(XdgOpenRunner, GetsTheAddressAsOneArgumentWithNoShell) {
         write_file(opener, "#!/bin/sh\nfor a; do printf '%s|' \"$a\"; done > \"$0.args\"\n"));
     ASSERT_EQ(::chmod(opener.c_str(), 0755), 0);
     const std::string address = "https://www.kelto.example/a b;touch pwned$(touch pwned)`id`&";
-    platform::xdg::XdgOpenRunner(opener).open_url(address);
+    adapters::xdg::XdgOpenRunner(opener).open_url(address);
     EXPECT_TRUE(wait_until([&] { return read_file(opener + ".args") == address + "|"; }));
     EXPECT_FALSE(std::filesystem::exists(dir.file("pwned")));
-    platform::xdg::XdgOpenRunner(dir.file("no-such-opener")).open_url(address);  // ignored
+    adapters::xdg::XdgOpenRunner(dir.file("no-such-opener")).open_url(address);  // ignored
 }
 
 }  // namespace

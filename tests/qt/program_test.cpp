@@ -17,7 +17,7 @@
 #include "support.h"
 #include "x_client.h"
 
-namespace vorlix::platform::qt {
+namespace vorlix::adapters::qt {
 namespace {
 
 bool wait(const std::function<bool()>& done) {
@@ -32,7 +32,7 @@ QWidget* top_level(const char* name) {
 
 // The application folder moved to the scratch folder.
 struct FolderToolkit : QtToolkit {
-    AppInfo app_info() const override { return {folder, "Vorlix", '/', ""}; }
+    platform::AppInfo app_info() const override { return {folder, "Vorlix", '/', ""}; }
     std::string folder;
 };
 
@@ -40,7 +40,7 @@ class ProgramOnQt : public ::testing::Test {
 protected:
     void start() {
         toolkit.folder = folder.path().string();
-        program.emplace(Services{toolkit, *windows, registry, runner, files});
+        program.emplace(platform::Services{toolkit, *windows, registry, runner, files});
         program->start();
         main_form = top_level("Form_Main");
         panel_form = top_level("Form_WindowList");
@@ -83,14 +83,14 @@ TEST_F(ProgramOnQt, StartsWithThePairCentredOnTheScreen) {
     EXPECT_EQ(framed, std::getenv("VORLIX_X11_WM") == nullptr);
     // Around the pictures, Active and then Suspended among them, the form's
     // background shows through.
-    for (auto shown : {layout::Command_Timer, layout::Command_TimerS}) {
-        ASSERT_TRUE(control(layout::kMain[shown].name)->isVisible());
+    for (auto shown : {platform::layout::Command_Timer, platform::layout::Command_TimerS}) {
+        ASSERT_TRUE(control(platform::layout::kMain[shown].name)->isVisible());
         const QImage shot = main_form->grab().toImage(), back(":/art/background.png");
-        for (auto c : {layout::Command_ADD, layout::Command_REMOVE, shown}) {
-            const QPoint corner = control(layout::kMain[c].name)->pos();
-            EXPECT_EQ(shot.pixel(corner), back.pixel(corner)) << layout::kMain[c].name;
+        for (auto c : {platform::layout::Command_ADD, platform::layout::Command_REMOVE, shown}) {
+            const QPoint corner = control(platform::layout::kMain[c].name)->pos();
+            EXPECT_EQ(shot.pixel(corner), back.pixel(corner)) << platform::layout::kMain[c].name;
         }
-        click(layout::kMain[shown].name);
+        click(platform::layout::kMain[shown].name);
     }
 }
 
@@ -140,7 +140,7 @@ TEST_F(ProgramOnQt, PanelListsWindowsAndComesBackAfterItsCloseBox) {
 TEST(QtTimers, TickOnlyInTheEventLoopNeverAtIntervalZeroAndMayEndThemselves) {
     QtToolkit toolkit;
     int ticks = 0;
-    std::unique_ptr<Timer> timer = toolkit.create_timer([&] {
+    std::unique_ptr<platform::Timer> timer = toolkit.create_timer([&] {
         ++ticks;
         timer.reset();
     });
@@ -156,4 +156,4 @@ TEST(QtTimers, TickOnlyInTheEventLoopNeverAtIntervalZeroAndMayEndThemselves) {
 }
 
 }  // namespace
-}  // namespace vorlix::platform::qt
+}  // namespace vorlix::adapters::qt

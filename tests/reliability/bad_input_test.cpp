@@ -26,7 +26,7 @@ class BadInputFiles : public ::testing::TestWithParam<BadInput> {};
 
 TEST_P(BadInputFiles, WhatStartUpShowsIsWhatAnEditWrites) {
     TempDir dir;
-    platform::posix::PosixFileSystem fs;
+    adapters::posix::PosixFileSystem fs;
     for (const char* file : {"Vorlix.dat", "Vorlix_BrowserName.dat", "Vorlix.cfg"}) {
         ASSERT_TRUE(write_file(dir.file(file), GetParam().second));
     }
@@ -36,7 +36,8 @@ TEST_P(BadInputFiles, WhatStartUpShowsIsWhatAnEditWrites) {
     w.windows.add("Page - Mozilla Reliable");
     w.refresh();  // the timer may be silent: the file's interval can be 0
     EXPECT_EQ(read_file(dir.file("Vorlix.dat")), w.shown_blacklist_bytes());
-    EXPECT_EQ(read_file(dir.file("Vorlix_BrowserName.dat")), lines::join(w.state().browser_names));
+    EXPECT_EQ(read_file(dir.file("Vorlix_BrowserName.dat")),
+              core::lines::join(w.state().browser_names));
     EXPECT_EQ(read_file(dir.file("Vorlix.cfg")), GetParam().second) << "never written";
 }
 

@@ -68,7 +68,7 @@ TEST(CrashSafety, AKillAtEachStepOfASaveLeavesTheOldListOrTheNewNeverAnythingEls
     TempDir dir;
     const std::string path = dir.file("Vorlix.dat"), extra = "title 16000 extra";
     std::string without, with;  // 32766 and 32767 titles
-    for (int i = 0; i < SortedList::kMaxEntries - 1; ++i) {
+    for (int i = 0; i < core::SortedList::kMaxEntries - 1; ++i) {
         const std::string line = "title " + std::to_string(100000 + i).substr(1) + "\r\n";
         with += (i == 16000 ? extra + "\r\n" : "") + line;
         without += line;
@@ -77,10 +77,10 @@ TEST(CrashSafety, AKillAtEachStepOfASaveLeavesTheOldListOrTheNewNeverAnythingEls
         const std::string& before = adding ? without : with;
         const std::string& after = adding ? with : without;
         ASSERT_TRUE(write_file(path, before));
-        platform::posix::PosixFileSystem fs;
+        adapters::posix::PosixFileSystem fs;
         ProgramFixture w(&fs, dir.path().string());
         w.start();  // once: every child makes its one edit from here
-        const auto at = std::ranges::find(w.titles(), make_entry(extra));
+        const auto at = std::ranges::find(w.titles(), core::make_entry(extra));
         for (const Step step : {Step::writing, Step::flushing, Step::moving, Step::moved}) {
             SCOPED_TRACE(testing::Message()
                          << "step " << int(step) << (adding ? ", adding" : ", removing"));

@@ -67,8 +67,9 @@ public:
     // The promises at a quiet moment.
     void check() {
         ASSERT_EQ(file("Vorlix.dat"), shown_blacklist_bytes());
-        ASSERT_EQ(file("Vorlix_BrowserName.dat").value_or(""),
-                  state().browser_names == Lines{kIe} ? "" : lines::join(state().browser_names));
+        ASSERT_EQ(
+            file("Vorlix_BrowserName.dat").value_or(""),
+            state().browser_names == Lines{kIe} ? "" : core::lines::join(state().browser_names));
         ASSERT_EQ(disk.open_files, 0);
         Lines shown = state().shown_titles, listed = panel() ? window_titles() : Lines{};
         std::ranges::sort(shown), std::ranges::sort(listed);

@@ -13,8 +13,8 @@ namespace vorlix::test {
 namespace {
 
 using namespace std::chrono_literals;
+using adapters::wayland::WaylandWindowSystem;
 using platform::WindowId;
-using platform::wayland::WaylandWindowSystem;
 
 std::vector<std::string> titles(platform::WindowSystem& ws, WindowId from = 0) {
     std::vector<std::string> titles;
@@ -106,7 +106,7 @@ TEST(OnWeston, XWaylandWindowsAreListedAndClosedAndTheNoticeSaysNativeOnesAreNot
     if (weston.x_display.empty()) GTEST_SKIP() << read_file(weston.dir.file("log")).value_or("");
     NativeWindow native("A native - Microsoft Internet Explorer");  // looked up first
     EXPECT_FALSE(WaylandWindowSystem::open(nullptr, {}).ok());
-    const auto x11 = platform::x11::X11WindowSystem::open();
+    const auto x11 = adapters::x11::X11WindowSystem::open();
     EXPECT_EQ(x11->notice(), "Native Wayland windows cannot be seen");
     const std::string title = "Win a prize - Microsoft Internet Explorer";
     const pid_t popup = weston.xmessage(title);

@@ -13,7 +13,7 @@
 #include "support/contracts/registry_contract.h"
 #include "support/support.h"
 
-namespace vorlix::platform::win32 {
+namespace vorlix::adapters::win32 {
 namespace {
 
 using autostart::kRunKey, autostart::kValueName;
@@ -36,7 +36,7 @@ INSTANTIATE_TYPED_TEST_SUITE_P(Win32FileSystem, FileSystemContract, Win32FilePla
 // What only kernel32 and the ANSI code page show.
 struct Win32FileSystemTest : ::testing::Test, Win32FilePlace {
     std::string round_trip(const std::string& text) {
-        EXPECT_TRUE(rewrite_file(files, path("Vorlix.dat"), text).ok());
+        EXPECT_TRUE(core::rewrite_file(files, path("Vorlix.dat"), text).ok());
         auto back = files.read_all(path("Vorlix.dat"));
         return back.ok() ? back.value() : back.error().message;
     }
@@ -84,20 +84,21 @@ struct Win32RegistryTest : ::testing::Test, Win32RegistryPlace {
         return {type, std::string(bytes, size)};
     }
     std::optional<autostart::RegData> read() {
-        return autostart::Registry_Read_Value(win32, kHkeyCurrentUser, kRunKey, kValueName);
+        return autostart::Registry_Read_Value(win32, platform::kHkeyCurrentUser, kRunKey,
+                                              kValueName);
     }
 };
 
 TEST_F(Win32RegistryTest, StringsCountTheirNulAndGoThroughTheCodePageNumbersStayNumbers) {
-    autostart::Registry_Write_Value(win32, kHkeyCurrentUser, kRunKey, kValueName,
-                                    std::string("C:\\caf\xC3\xA9.exe"), kRegSz);
+    autostart::Registry_Write_Value(win32, platform::kHkeyCurrentUser, kRunKey, kValueName,
+                                    std::string("C:\\caf\xC3\xA9.exe"), platform::kRegSz);
     EXPECT_EQ(stored(), std::pair(DWORD{REG_SZ}, std::string("C:\\caf\xE9.exe\0", 12)));
     EXPECT_EQ(read(), autostart::RegData(std::string("C:\\caf\xC3\xA9.exe\0", 13)));
-    autostart::Registry_Write_Value(win32, kHkeyCurrentUser, kRunKey, kValueName,
-                                    std::uint32_t{0x01020304}, kRegDword);
+    autostart::Registry_Write_Value(win32, platform::kHkeyCurrentUser, kRunKey, kValueName,
+                                    std::uint32_t{0x01020304}, platform::kRegDword);
     EXPECT_EQ(stored(), std::pair(DWORD{REG_DWORD}, std::string("\x04\x03\x02\x01", 4)));
     EXPECT_EQ(read(), autostart::RegData(std::uint32_t{0x01020304}));
 }
 
 }  // namespace
-}  // namespace vorlix::platform::win32
+}  // namespace vorlix::adapters::win32

@@ -17,11 +17,11 @@
 #include "support/support.h"
 #include "test_window.h"
 
-namespace vorlix::platform::win32 {
+namespace vorlix::adapters::win32 {
 namespace {
 
 using namespace std::chrono_literals;
-using namespace layout;
+using namespace platform::layout;
 constexpr auto pump = test::pump_messages;
 
 // What an accessibility client hears of a control.
@@ -181,4 +181,4 @@ TEST(Win32Vorlix, ClosesTheBlacklistedPopUpAndIsHeardAndWorkedByKeyboard) {
 }
 
 }  // namespace
-}  // namespace vorlix::platform::win32
+}  // namespace vorlix::adapters::win32

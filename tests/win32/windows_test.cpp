@@ -11,10 +11,10 @@
 #include "platform/form_layout.h"
 #include "test_window.h"
 
-namespace vorlix::platform::win32 {
+namespace vorlix::adapters::win32 {
 namespace {
 
-using namespace layout;
+using namespace platform::layout;
 using test::TestWindow;
 
 TEST(Win32WindowSystem, ReadsWindowsAndFindsTheTopmostWholeTitleWhileWindowsComeAndGo) {
@@ -63,9 +63,9 @@ TEST(Win32WindowSystem, ReadsWindowsAndFindsTheTopmostWholeTitleWhileWindowsCome
     EXPECT_EQ(late.close_requests, 1);
 }
 
-struct Events final : MainWindowEvents, PanelEvents {
+struct Events final : platform::MainWindowEvents, platform::PanelEvents {
     std::vector<std::string> calls;
-    std::unique_ptr<PanelView> panel;  // let go inside the panel's unload
+    std::unique_ptr<platform::PanelView> panel;  // let go inside the panel's unload
     void Command_ADD_Click() override { calls.push_back("add"); }
     void Command_REMOVE_Click() override { calls.push_back("remove"); }
     void Text_Title_KeyDown(int key, int) override { calls.push_back(std::to_string(key)); }
@@ -115,7 +115,7 @@ TEST(Win32Toolkit, ControlsRaiseTheirEventsAndListsAreUnsorted) {
 
 TEST(Win32Toolkit, TheMessageBoxWarnsATimerOfNoIntervalNeverTicksAndTheProgramIsNamedWhole) {
     Win32Toolkit toolkit;
-    const AppInfo app = toolkit.app_info();  // what the autostart value names
+    const platform::AppInfo app = toolkit.app_info();  // what the autostart value names
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     EXPECT_EQ(widen(app.path + app.separator + app.exe_name + app.exe_suffix), self);
@@ -137,7 +137,7 @@ TEST(Win32Toolkit, TheMessageBoxWarnsATimerOfNoIntervalNeverTicksAndTheProgramIs
             return 0;
         },
         &seen, 0, nullptr);
-    toolkit.message_box("Insert a title!", "Vorlix", kMessageBoxExclamationOk);
+    toolkit.message_box("Insert a title!", "Vorlix", platform::kMessageBoxExclamationOk);
     WaitForSingleObject(reader, 5000);
     CloseHandle(reader);
     EXPECT_EQ(seen, std::pair(std::wstring(L"Insert a title!"), true));
@@ -151,4 +151,4 @@ TEST(Win32Toolkit, TheMessageBoxWarnsATimerOfNoIntervalNeverTicksAndTheProgramIs
 }
 
 }  // namespace
-}  // namespace vorlix::platform::win32
+}  // namespace vorlix::adapters::win32

@@ -17,7 +17,7 @@
 #include "x_client.h"
 #include "x_server.h"
 
-namespace vorlix::platform::x11 {
+namespace vorlix::adapters::x11 {
 namespace {
 
 using namespace std::chrono_literals;
@@ -52,9 +52,9 @@ protected:
     static bool managed() { return server_->has_window_manager(); }
 
     // Our own windows in the order a whole walk visits them.
-    std::vector<WindowId> walk_of(const std::vector<xcb_window_t>& ours) {
-        std::vector<WindowId> seen;
-        for (WindowId w = ws_->first_top_level(0); w != 0; w = ws_->next_top_level(w))
+    std::vector<platform::WindowId> walk_of(const std::vector<xcb_window_t>& ours) {
+        std::vector<platform::WindowId> seen;
+        for (platform::WindowId w = ws_->first_top_level(0); w != 0; w = ws_->next_top_level(w))
             if (std::count(ours.begin(), ours.end(), w)) seen.push_back(w);
         return seen;
     }
@@ -88,7 +88,7 @@ TEST_P(TitleShapes, AreReadAsThisProgramReadsTitlesAndFoundByThem) {
     if (s.net_type) client_->set(w, "_NET_WM_NAME", s.net_type, s.net);
     if (s.wm_type) client_->set(w, "WM_NAME", s.wm_type, s.wm);
     client_->map(w);
-    ASSERT_EQ(walk_of({w}), std::vector<WindowId>{w});
+    ASSERT_EQ(walk_of({w}), std::vector<platform::WindowId>{w});
     const std::string title = ws_->title(w);
     EXPECT_EQ(title, s.title == "cut" ? s.net.substr(0, title.size()) : s.title);
     EXPECT_TRUE(s.title != "cut" || title.size() >= 1024);
@@ -159,7 +159,7 @@ TEST_F(X11Test, HiddenAndIconicWindowsAreFoundAndEventsKeepThemCurrent) {
 TEST_F(X11Test, LookUpsMakeNoRoundTripAndSeeEveryChange) {
     const xcb_window_t lower = shown("Same \xE2\x80\x93 X"), w = shown("Old - Browser");
     const xcb_window_t upper = shown("same - x");
-    EXPECT_EQ(walk_of({lower, w, upper}), (std::vector<WindowId>{upper, w, lower}));
+    EXPECT_EQ(walk_of({lower, w, upper}), (std::vector<platform::WindowId>{upper, w, lower}));
     EXPECT_EQ(ws_->find_by_title("SAME \xE2\x80\x94 X"), upper);
     const auto before = ws_->replies_waited();
     for (int i = 0; i < 100; ++i) {
@@ -225,4 +225,4 @@ TEST_F(X11Test, ALostServerEndsEverythingQuietly) {
 }
 
 }  // namespace
-}  // namespace vorlix::platform::x11
+}  // namespace vorlix::adapters::x11

@@ -10,7 +10,7 @@
 #include <system_error>
 #include <utility>
 
-namespace vorlix::platform::posix {
+namespace vorlix::adapters::posix {
 
 namespace {
 
@@ -25,7 +25,7 @@ std::string folder_of(const std::string& path) {
     return path.substr(0, slash);
 }
 
-class PosixWritableFile : public WritableFile {
+class PosixWritableFile : public platform::WritableFile {
 public:
     PosixWritableFile(UniqueFd fd, std::string path) : fd_(std::move(fd)), path_(std::move(path)) {}
 
@@ -101,13 +101,14 @@ Result<std::string> PosixFileSystem::read_all(const std::string& path) {
     return bytes;
 }
 
-Result<std::unique_ptr<WritableFile>> PosixFileSystem::create_new(const std::string& path) {
+Result<std::unique_ptr<platform::WritableFile>> PosixFileSystem::create_new(
+    const std::string& path) {
     int fd;
     do {
         fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) return sys_error(path, errno);
-    return std::unique_ptr<WritableFile>(new PosixWritableFile(UniqueFd(fd), path));
+    return std::unique_ptr<platform::WritableFile>(new PosixWritableFile(UniqueFd(fd), path));
 }
 
 Status PosixFileSystem::replace(const std::string& from, const std::string& to) {
@@ -128,4 +129,4 @@ Status PosixFileSystem::remove(const std::string& path) {
     return {};
 }
 
-}  // namespace vorlix::platform::posix
+}  // namespace vorlix::adapters::posix

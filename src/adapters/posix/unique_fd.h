@@ -6,7 +6,7 @@
 
 #include <utility>
 
-namespace vorlix::platform::posix {
+namespace vorlix::adapters::posix {
 
 class UniqueFd {
 public:
@@ -32,4 +32,4 @@ private:
     int fd_;
 };
 
-}  // namespace vorlix::platform::posix
+}  // namespace vorlix::adapters::posix

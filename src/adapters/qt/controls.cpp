@@ -9,7 +9,7 @@
 #include "adapters/qt/units.h"
 #include "platform/form_layout.h"
 
-namespace vorlix::platform::qt {
+namespace vorlix::adapters::qt {
 
 QFont form_font() {
     QFont font;
@@ -196,19 +196,19 @@ QRect PictureButton::focus_area() const {
     return QRect(QPoint(0, 0), pixmap().deviceIndependentSize().toSize()).adjusted(1, 1, -1, -1);
 }
 
-Lamp::Lamp(QWidget* parent, const char* name, const char* spoken, Colour colour)
+Lamp::Lamp(QWidget* parent, const char* name, const char* spoken, platform::Colour colour)
     : QWidget(parent), colour_(colour) {
     setObjectName(QLatin1String(name));
     setAccessibleName(QString::fromUtf8(spoken));
-    setAccessibleDescription(QString::fromUtf8(layout::lamp_state(colour)));
+    setAccessibleDescription(QString::fromUtf8(platform::layout::lamp_state(colour)));
     setFocusPolicy(Qt::NoFocus);
 }
 
-void Lamp::set_colour(Colour colour) {
+void Lamp::set_colour(platform::Colour colour) {
     if (colour == colour_) return;
     colour_ = colour;
     // Announced to assistive technology as a description change.
-    setAccessibleDescription(QString::fromUtf8(layout::lamp_state(colour)));
+    setAccessibleDescription(QString::fromUtf8(platform::layout::lamp_state(colour)));
     update();
 }
 
@@ -298,4 +298,4 @@ void QtTimer::restart() {
     }
 }
 
-}  // namespace vorlix::platform::qt
+}  // namespace vorlix::adapters::qt

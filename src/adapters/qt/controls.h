@@ -12,7 +12,7 @@
 
 #include "platform/toolkit.h"
 
-namespace vorlix::platform::qt {
+namespace vorlix::adapters::qt {
 
 // The forms' small sans-serif face, narrow where the system has one.
 QFont form_font();
@@ -24,7 +24,7 @@ QPixmap art(const char* name);
 
 // A list box that shows entries where the behaviour puts them. Only the
 // user's selection changes reach on_click.
-class ListBox : public QListWidget, public ListBoxView {
+class ListBox : public QListWidget, public platform::ListBoxView {
 public:
     ListBox(QWidget* parent, const char* name, std::function<void()> on_click);
     void insert(int pos, std::string_view text) override;
@@ -81,15 +81,15 @@ private:
 // description.
 class Lamp : public QWidget {
 public:
-    Lamp(QWidget* parent, const char* name, const char* spoken, Colour colour);
-    void set_colour(Colour colour);
-    Colour colour() const { return colour_; }
+    Lamp(QWidget* parent, const char* name, const char* spoken, platform::Colour colour);
+    void set_colour(platform::Colour colour);
+    platform::Colour colour() const { return colour_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    Colour colour_;
+    platform::Colour colour_;
 };
 
 // The status line: its text is its accessible name, so every new line is
@@ -121,7 +121,7 @@ QCheckBox* make_panel_check(QWidget* parent, const char* name, const char* capti
 
 // A timer over QTimer. Interval 0 never ticks; enabling starts a whole
 // interval. The tick may destroy the timer.
-class QtTimer : public Timer {
+class QtTimer : public platform::Timer {
 public:
     explicit QtTimer(std::function<void()> on_tick);
     ~QtTimer() override;
@@ -140,4 +140,4 @@ private:
     bool enabled_ = false;
 };
 
-}  // namespace vorlix::platform::qt
+}  // namespace vorlix::adapters::qt

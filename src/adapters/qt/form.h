@@ -15,7 +15,7 @@
 #include "adapters/qt/units.h"
 #include "adapters/qt/x11_hints.h"
 
-namespace vorlix::platform::qt {
+namespace vorlix::adapters::qt {
 
 inline QString text_of(std::string_view s) {
     return QString::fromUtf8(s.data(), qsizetype(s.size()));
@@ -119,4 +119,4 @@ protected:
     FormWidget* form_;
 };
 
-}  // namespace vorlix::platform::qt
+}  // namespace vorlix::adapters::qt

@@ -6,9 +6,9 @@
 
 #include "platform/toolkit.h"
 
-namespace vorlix::platform::qt {
+namespace vorlix::adapters::qt {
 
-std::unique_ptr<MainWindowView> make_main_window(MainWindowEvents& events);
-std::unique_ptr<PanelView> make_panel(PanelEvents& events);
+std::unique_ptr<platform::MainWindowView> make_main_window(platform::MainWindowEvents& events);
+std::unique_ptr<platform::PanelView> make_panel(platform::PanelEvents& events);
 
-}  // namespace vorlix::platform::qt
+}  // namespace vorlix::adapters::qt

@@ -5,11 +5,11 @@
 #include "adapters/qt/forms.h"
 #include "platform/form_layout.h"
 
-namespace vorlix::platform::qt {
+namespace vorlix::adapters::qt {
 namespace {
 
-using Events = MainWindowEvents;
-using namespace layout;
+using Events = platform::MainWindowEvents;
+using namespace platform::layout;
 
 // Where the table puts control `c`, in pixels.
 QRect bounds(const Units& units, MainControl c) {
@@ -112,7 +112,7 @@ private:
     QLabel* status_;
 };
 
-class QtMainWindow : public FormView<MainForm, MainWindowView> {
+class QtMainWindow : public FormView<MainForm, platform::MainWindowView> {
 public:
     explicit QtMainWindow(Events& events) : FormView(new MainForm(events)) {}
 
@@ -126,8 +126,8 @@ public:
 
     std::string title_text() const override { return form_->text()->text().toStdString(); }
     void set_title_text(std::string_view text) override { form_->text()->setText(text_of(text)); }
-    ListBoxView& title_list() override { return *form_->list(); }
-    void set_lamp(Colour colour) override { form_->lamp()->set_colour(colour); }
+    platform::ListBoxView& title_list() override { return *form_->list(); }
+    void set_lamp(platform::Colour colour) override { form_->lamp()->set_colour(colour); }
     void set_status(std::string_view text) override { form_->status()->setText(text_of(text)); }
     void set_active_picture_visible(bool visible) override {
         set_picture_visible(form_->active(), visible);
@@ -156,8 +156,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<MainWindowView> make_main_window(MainWindowEvents& events) {
+std::unique_ptr<platform::MainWindowView> make_main_window(platform::MainWindowEvents& events) {
     return std::make_unique<QtMainWindow>(events);
 }
 
-}  // namespace vorlix::platform::qt
+}  // namespace vorlix::adapters::qt

@@ -6,11 +6,11 @@
 #include "adapters/qt/x11_hints.h"
 #include "platform/form_layout.h"
 
-namespace vorlix::platform::qt {
+namespace vorlix::adapters::qt {
 namespace {
 
-using Events = PanelEvents;
-using namespace layout;
+using Events = platform::PanelEvents;
+using namespace platform::layout;
 
 // Where the table puts control `c`, in pixels.
 QRect bounds(const Units& units, PanelControl c) {
@@ -135,7 +135,7 @@ int value_of(const QCheckBox* box) {
     }
 }
 
-class QtPanel : public FormView<PanelForm, PanelView> {
+class QtPanel : public FormView<PanelForm, platform::PanelView> {
 public:
     explicit QtPanel(Events& events) : FormView(new PanelForm(events)) {}
 
@@ -150,9 +150,11 @@ public:
         form_->activateWindow();
     }
     void hide() override { form_->hide(); }
-    WindowId window_id() const override { return static_cast<WindowId>(form_->winId()); }
+    platform::WindowId window_id() const override {
+        return static_cast<platform::WindowId>(form_->winId());
+    }
 
-    ListBoxView& window_list() override { return *form_->list(); }
+    platform::ListBoxView& window_list() override { return *form_->list(); }
     int Check_IWindows_value() const override { return value_of(form_->check_iwindows()); }
     int autostart_value() const override { return value_of(form_->autostart()); }
     void set_autostart_value(int value) override {
@@ -169,8 +171,8 @@ public:
 
 }  // namespace
 
-std::unique_ptr<PanelView> make_panel(PanelEvents& events) {
+std::unique_ptr<platform::PanelView> make_panel(platform::PanelEvents& events) {
     return std::make_unique<QtPanel>(events);
 }
 
-}  // namespace vorlix::platform::qt
+}  // namespace vorlix::adapters::qt

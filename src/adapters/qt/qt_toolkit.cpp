@@ -19,7 +19,7 @@ static void register_vorlix_art() {
     Q_INIT_RESOURCE(vorlix);
 }
 
-namespace vorlix::platform::qt {
+namespace vorlix::adapters::qt {
 
 QtToolkit::QtToolkit() {
     register_vorlix_art();
@@ -31,15 +31,16 @@ QtToolkit::QtToolkit() {
 
 QtToolkit::~QtToolkit() = default;
 
-std::unique_ptr<MainWindowView> QtToolkit::create_main_window(MainWindowEvents& events) {
+std::unique_ptr<platform::MainWindowView> QtToolkit::create_main_window(
+    platform::MainWindowEvents& events) {
     return make_main_window(events);
 }
 
-std::unique_ptr<PanelView> QtToolkit::create_panel(PanelEvents& events) {
+std::unique_ptr<platform::PanelView> QtToolkit::create_panel(platform::PanelEvents& events) {
     return make_panel(events);
 }
 
-std::unique_ptr<Timer> QtToolkit::create_timer(std::function<void()> on_tick) {
+std::unique_ptr<platform::Timer> QtToolkit::create_timer(std::function<void()> on_tick) {
     return std::make_unique<QtTimer>(std::move(on_tick));
 }
 
@@ -73,7 +74,7 @@ void QtToolkit::message_box(std::string_view text, std::string_view caption, int
     box.exec();
 }
 
-ScreenSize QtToolkit::screen_size() const {
+platform::ScreenSize QtToolkit::screen_size() const {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr) return {};
     const Units units = Units::of_primary_screen();
@@ -81,10 +82,10 @@ ScreenSize QtToolkit::screen_size() const {
     return {units.x_twips(r.width()), units.y_twips(r.height())};
 }
 
-AppInfo QtToolkit::app_info() const {
+platform::AppInfo QtToolkit::app_info() const {
     std::error_code error;
     const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    AppInfo info;
+    platform::AppInfo info;
     info.path = exe.parent_path().string();
     info.exe_name = exe.filename().string();
     info.separator = '/';
@@ -102,4 +103,4 @@ void QtToolkit::end() {
     ::_exit(0);
 }
 
-}  // namespace vorlix::platform::qt
+}  // namespace vorlix::adapters::qt

@@ -7,26 +7,27 @@
 #include "platform/toolkit.h"
 #include "platform/yield_pacer.h"
 
-namespace vorlix::platform::qt {
+namespace vorlix::adapters::qt {
 
-class QtToolkit : public Toolkit {
+class QtToolkit : public platform::Toolkit {
 public:
     // Needs a QApplication that outlives it.
     QtToolkit();
     ~QtToolkit() override;
 
-    std::unique_ptr<MainWindowView> create_main_window(MainWindowEvents& events) override;
-    std::unique_ptr<PanelView> create_panel(PanelEvents& events) override;
-    std::unique_ptr<Timer> create_timer(std::function<void()> on_tick) override;
+    std::unique_ptr<platform::MainWindowView> create_main_window(
+        platform::MainWindowEvents& events) override;
+    std::unique_ptr<platform::PanelView> create_panel(platform::PanelEvents& events) override;
+    std::unique_ptr<platform::Timer> create_timer(std::function<void()> on_tick) override;
     void do_events() override;
     void message_box(std::string_view text, std::string_view caption, int flags) override;
-    ScreenSize screen_size() const override;
-    AppInfo app_info() const override;
+    platform::ScreenSize screen_size() const override;
+    platform::AppInfo app_info() const override;
     int run() override;
     [[noreturn]] void end() override;
 
 private:
-    YieldPacer pacer_;
+    platform::YieldPacer pacer_;
 };
 
-}  // namespace vorlix::platform::qt
+}  // namespace vorlix::adapters::qt

@@ -4,7 +4,7 @@
 #include <QScreen>
 #include <cmath>
 
-namespace vorlix::platform::qt {
+namespace vorlix::adapters::qt {
 
 Units Units::of_primary_screen() {
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -19,4 +19,4 @@ int Units::y_px(float twips) const {
     return int(std::lround(twips * dpi_y_ / 1440.0));
 }
 
-}  // namespace vorlix::platform::qt
+}  // namespace vorlix::adapters::qt

@@ -6,7 +6,7 @@
 #include <QRect>
 #include <cstdint>
 
-namespace vorlix::platform::qt {
+namespace vorlix::adapters::qt {
 
 class Units {
 public:
@@ -31,4 +31,4 @@ inline QColor packed_colour(std::uint32_t bgr) {
     return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
 }
 
-}  // namespace vorlix::platform::qt
+}  // namespace vorlix::adapters::qt

@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-namespace vorlix::platform::qt {
+namespace vorlix::adapters::qt {
 namespace {
 
 xcb_atom_t intern(xcb_connection_t* c, const char* name) {
@@ -83,4 +83,4 @@ void keep_off_taskbar(QWidget& window) {
     xcb_flush(c);
 }
 
-}  // namespace vorlix::platform::qt
+}  // namespace vorlix::adapters::qt

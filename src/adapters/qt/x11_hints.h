@@ -3,7 +3,7 @@
 #include <QMargins>
 #include <QWidget>
 
-namespace vorlix::platform::qt {
+namespace vorlix::adapters::qt {
 
 // Asks the window manager to keep `window` off the taskbar and the pager.
 // Takes effect when the window is next mapped; does nothing off X11.
@@ -15,4 +15,4 @@ void keep_off_taskbar(QWidget& window);
 // that answers, or off X11.
 QMargins frame_to_come(QWidget& window);
 
-}  // namespace vorlix::platform::qt
+}  // namespace vorlix::adapters::qt

@@ -17,7 +17,7 @@
 #include "base/title_index.h"
 #include "wlr-foreign-toplevel-management-unstable-v1-client-protocol.h"
 
-namespace vorlix::platform::wayland {
+namespace vorlix::adapters::wayland {
 namespace {
 
 struct DisplayDeleter {
@@ -55,20 +55,20 @@ constexpr const char* kNoWindows = "No windows: ";  // notices fit the panel: ab
 struct WaylandWindowSystem::State {
     struct Toplevel {
         State* state = nullptr;
-        WindowId id = 0;
+        platform::WindowId id = 0;
         Handle handle;
         bool ready = false;  // its first batch of state has been applied
         std::string title;   // as this program reads titles
         std::string key;     // text::title_key of the title
         std::string app_id;
         std::string raw_title;  // as the client set it, to recognise our own
-        WindowId parent = 0;
+        platform::WindowId parent = 0;
         bool activated = false;
         std::uint64_t stamp = 0;  // larger: earlier in the walk
         // Sent since the last done event, applied together at the next one.
         std::optional<std::string> next_title;
         std::optional<std::string> next_app_id;
-        std::optional<WindowId> next_parent;
+        std::optional<platform::WindowId> next_parent;
         std::optional<bool> next_activated;
     };
 
@@ -80,11 +80,11 @@ struct WaylandWindowSystem::State {
     std::uint32_t manager_name = 0;
     std::string withdrawn;  // why the compositor no longer lists its windows
     std::uint64_t trips = 0;
-    std::unordered_map<WindowId, std::unique_ptr<Toplevel>> toplevels;
-    TitleIndex titles;                                   // each title's toplevels in walk order
-    std::vector<WindowId> snapshot;                      // the last walk
-    std::unordered_map<WindowId, std::size_t> position;  // in snapshot
-    WindowId next_id = 0;
+    std::unordered_map<platform::WindowId, std::unique_ptr<Toplevel>> toplevels;
+    TitleIndex titles;                         // each title's toplevels in walk order
+    std::vector<platform::WindowId> snapshot;  // the last walk
+    std::unordered_map<platform::WindowId, std::size_t> position;  // in snapshot
+    platform::WindowId next_id = 0;
     std::uint64_t clock = 0;
     std::chrono::steady_clock::time_point last_read{};
 
@@ -142,7 +142,7 @@ struct WaylandWindowSystem::State {
         }
     }
 
-    void forget(WindowId id) {
+    void forget(platform::WindowId id) {
         auto it = toplevels.find(id);
         if (it == toplevels.end()) return;
         titles.remove(id);
@@ -157,7 +157,7 @@ struct WaylandWindowSystem::State {
         manager_name = 0;
     }
 
-    const Toplevel* known(WindowId w) {
+    const Toplevel* known(platform::WindowId w) {
         pump();
         if (!live()) return nullptr;
         const auto it = toplevels.find(w);
@@ -265,7 +265,7 @@ Result<std::unique_ptr<WaylandWindowSystem>> WaylandWindowSystem::open(const cha
 WaylandWindowSystem::WaylandWindowSystem(std::unique_ptr<State> state) : s_(std::move(state)) {}
 WaylandWindowSystem::~WaylandWindowSystem() = default;
 
-WindowId WaylandWindowSystem::first_top_level(WindowId from) {
+platform::WindowId WaylandWindowSystem::first_top_level(platform::WindowId from) {
     // A compositor that could not send us an event (sway 1.7 with a title
     // too long for one message) goes quiet and drops the connection only
     // when it next reads from us: a request it answers, never waited for,
@@ -282,14 +282,15 @@ WindowId WaylandWindowSystem::first_top_level(WindowId from) {
             !own_title.empty() && t->app_id == s_->own.app_id && t->raw_title == own_title;
         if (!own) s_->snapshot.push_back(id);
     }
-    std::sort(s_->snapshot.begin(), s_->snapshot.end(), [this](WindowId a, WindowId b) {
-        return s_->toplevels.at(a)->stamp > s_->toplevels.at(b)->stamp;
-    });
+    std::sort(s_->snapshot.begin(), s_->snapshot.end(),
+              [this](platform::WindowId a, platform::WindowId b) {
+                  return s_->toplevels.at(a)->stamp > s_->toplevels.at(b)->stamp;
+              });
     for (std::size_t i = 0; i < s_->snapshot.size(); ++i) s_->position.emplace(s_->snapshot[i], i);
     return s_->snapshot.empty() ? 0 : s_->snapshot.front();
 }
 
-WindowId WaylandWindowSystem::next_top_level(WindowId w) {
+platform::WindowId WaylandWindowSystem::next_top_level(platform::WindowId w) {
     s_->pump();
     const auto at = s_->position.find(w);
     if (!s_->live() || at == s_->position.end() || !s_->toplevels.contains(w)) return 0;
@@ -299,30 +300,30 @@ WindowId WaylandWindowSystem::next_top_level(WindowId w) {
     return 0;
 }
 
-bool WaylandWindowSystem::is_visible(WindowId w) {
+bool WaylandWindowSystem::is_visible(platform::WindowId w) {
     // The compositor lists only mapped toplevels; a minimised one is still
     // open as a user sees it.
     return s_->known(w) != nullptr;
 }
 
-WindowId WaylandWindowSystem::owner(WindowId w) {
+platform::WindowId WaylandWindowSystem::owner(platform::WindowId w) {
     const auto* t = s_->known(w);
     if (t == nullptr || t->parent == w || !s_->toplevels.contains(t->parent)) return 0;
     return t->parent;
 }
 
-std::string WaylandWindowSystem::title(WindowId w) {
+std::string WaylandWindowSystem::title(platform::WindowId w) {
     const auto* t = s_->known(w);
     return t != nullptr ? t->title : std::string();
 }
 
-WindowId WaylandWindowSystem::find_by_title(std::string_view title) {
+platform::WindowId WaylandWindowSystem::find_by_title(std::string_view title) {
     s_->pump();
     if (!s_->live()) return 0;
     return s_->titles.find(text::title_key(title));
 }
 
-bool WaylandWindowSystem::post_close(WindowId w) {
+bool WaylandWindowSystem::post_close(platform::WindowId w) {
     const auto* t = s_->known(w);
     if (t == nullptr) return false;
     // The compositor hands the client its ordinary close request. (An X11
@@ -350,4 +351,4 @@ std::uint64_t WaylandWindowSystem::round_trips() const {
     return s_->trips;
 }
 
-}  // namespace vorlix::platform::wayland
+}  // namespace vorlix::adapters::wayland

@@ -23,17 +23,17 @@
 #include "base/result.h"
 #include "platform/window_system.h"
 
-namespace vorlix::platform::wayland {
+namespace vorlix::adapters::wayland {
 
 // How this program's own windows look among the toplevels: the app id the
 // compositor gives them (on XWayland, their X window class), and the title
 // of one of them named by the id the toolkit knows it by.
 struct OwnWindows {
     std::string app_id;
-    std::function<std::string(WindowId)> title_of;
+    std::function<std::string(platform::WindowId)> title_of;
 };
 
-class WaylandWindowSystem final : public WindowSystem {
+class WaylandWindowSystem final : public platform::WindowSystem {
 public:
     // Connects to the named display (nullptr: $WAYLAND_DISPLAY) and binds
     // the toplevel manager. An error, with the reason, when there is no
@@ -47,13 +47,13 @@ public:
 
     // `from` names the caller's own window: the walk leaves it out, since
     // its id here is not the one the caller knows.
-    WindowId first_top_level(WindowId from) override;
-    WindowId next_top_level(WindowId w) override;
-    bool is_visible(WindowId w) override;
-    WindowId owner(WindowId w) override;
-    std::string title(WindowId w) override;
-    WindowId find_by_title(std::string_view title) override;
-    bool post_close(WindowId w) override;
+    platform::WindowId first_top_level(platform::WindowId from) override;
+    platform::WindowId next_top_level(platform::WindowId w) override;
+    bool is_visible(platform::WindowId w) override;
+    platform::WindowId owner(platform::WindowId w) override;
+    std::string title(platform::WindowId w) override;
+    platform::WindowId find_by_title(std::string_view title) override;
+    bool post_close(platform::WindowId w) override;
     std::string notice() const override;
 
     // The connection's socket, or -1 once it is lost. Whoever runs the event
@@ -72,4 +72,4 @@ private:
     std::unique_ptr<State> s_;
 };
 
-}  // namespace vorlix::platform::wayland
+}  // namespace vorlix::adapters::wayland

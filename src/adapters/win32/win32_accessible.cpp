@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-namespace vorlix::platform::win32 {
+namespace vorlix::adapters::win32 {
 namespace {
 
 constexpr wchar_t kAnnotationProp[] = L"Vorlix.Annotation";
@@ -197,4 +197,4 @@ void tell_clients(HWND control, DWORD event) {
     NotifyWinEvent(event, control, OBJID_CLIENT, CHILDID_SELF);
 }
 
-}  // namespace vorlix::platform::win32
+}  // namespace vorlix::adapters::win32

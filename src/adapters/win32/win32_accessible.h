@@ -10,7 +10,7 @@
 
 #include <string>
 
-namespace vorlix::platform::win32 {
+namespace vorlix::adapters::win32 {
 
 struct Annotation {
     std::wstring name;         // empty: the control's own
@@ -29,4 +29,4 @@ void annotate(HWND control, const Annotation* annotation);
 void tell_clients(HWND control, DWORD event);
 inline constexpr DWORD kLiveRegionChanged = 0x8019;  // EVENT_OBJECT_LIVEREGIONCHANGED
 
-}  // namespace vorlix::platform::win32
+}  // namespace vorlix::adapters::win32

@@ -6,11 +6,11 @@
 
 #include "adapters/win32/win32_text.h"
 
-namespace vorlix::platform::win32 {
+namespace vorlix::adapters::win32 {
 
 void Win32CommandRunner::open_url(std::string_view url) {
     // A failure (no browser, no handler) is ignored: the user sees nothing.
     (void)ShellExecuteW(nullptr, L"open", widen(url).c_str(), nullptr, nullptr, SW_SHOWMINIMIZED);
 }
 
-}  // namespace vorlix::platform::win32
+}  // namespace vorlix::adapters::win32

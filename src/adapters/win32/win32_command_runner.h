@@ -3,11 +3,11 @@
 
 #include "platform/command_runner.h"
 
-namespace vorlix::platform::win32 {
+namespace vorlix::adapters::win32 {
 
-class Win32CommandRunner final : public CommandRunner {
+class Win32CommandRunner final : public platform::CommandRunner {
 public:
     void open_url(std::string_view url) override;
 };
 
-}  // namespace vorlix::platform::win32
+}  // namespace vorlix::adapters::win32

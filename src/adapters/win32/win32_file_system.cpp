@@ -7,7 +7,7 @@
 #include "adapters/win32/win32_handle.h"
 #include "adapters/win32/win32_text.h"
 
-namespace vorlix::platform::win32 {
+namespace vorlix::adapters::win32 {
 
 namespace {
 
@@ -31,7 +31,7 @@ Status write_all(HANDLE h, std::string_view bytes, const std::string& path) {
 
 // Written text is kept until sync or close, because whether a file is ANSI
 // or UTF-8 depends on all of its text.
-class Win32WritableFile final : public WritableFile {
+class Win32WritableFile final : public platform::WritableFile {
 public:
     Win32WritableFile(FileHandle file, std::string path)
         : file_(std::move(file)), path_(std::move(path)) {}
@@ -130,14 +130,15 @@ Result<std::string> Win32FileSystem::read_all(const std::string& path) {
     return decode_data_file(bytes);
 }
 
-Result<std::unique_ptr<WritableFile>> Win32FileSystem::create_new(const std::string& path) {
+Result<std::unique_ptr<platform::WritableFile>> Win32FileSystem::create_new(
+    const std::string& path) {
     // CREATE_NEW fails on any existing name, a link included, and the flag
     // keeps a link from being followed.
     FileHandle file(CreateFileW(widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                 CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
                                 nullptr));
     if (!file.valid()) return failure("cannot create", path, GetLastError());
-    return std::unique_ptr<WritableFile>(
+    return std::unique_ptr<platform::WritableFile>(
         std::make_unique<Win32WritableFile>(std::move(file), path));
 }
 
@@ -154,4 +155,4 @@ Status Win32FileSystem::remove(const std::string& path) {
     return {};
 }
 
-}  // namespace vorlix::platform::win32
+}  // namespace vorlix::adapters::win32

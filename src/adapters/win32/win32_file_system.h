@@ -14,7 +14,7 @@
 
 #include "platform/file_system.h"
 
-namespace vorlix::platform::win32 {
+namespace vorlix::adapters::win32 {
 
 inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
@@ -22,13 +22,13 @@ inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 std::string encode_data_file(std::string_view text);
 std::string decode_data_file(std::string_view bytes);
 
-class Win32FileSystem final : public FileSystem {
+class Win32FileSystem final : public platform::FileSystem {
 public:
     bool exists(const std::string& path) override;
     Result<std::string> read_all(const std::string& path) override;
-    Result<std::unique_ptr<WritableFile>> create_new(const std::string& path) override;
+    Result<std::unique_ptr<platform::WritableFile>> create_new(const std::string& path) override;
     Status replace(const std::string& from, const std::string& to) override;
     Status remove(const std::string& path) override;
 };
 
-}  // namespace vorlix::platform::win32
+}  // namespace vorlix::adapters::win32

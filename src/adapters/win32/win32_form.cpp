@@ -4,7 +4,7 @@
 
 #include "adapters/win32/win32_text.h"
 
-namespace vorlix::platform::win32 {
+namespace vorlix::adapters::win32 {
 
 int Resources::px_x(float twips) const {
     return static_cast<int>(std::lround(static_cast<double>(twips) * dpi_x / 1440.0));
@@ -103,9 +103,9 @@ int Form::outer_height_for(float client_height, DWORD style, DWORD ex_style) con
     return r.bottom - r.top;
 }
 
-HWND Form::add(const wchar_t* control_class, DWORD style, int id, const layout::Control& c,
-               bool hand, HFONT font) {
-    const layout::Bounds& b = c.bounds;
+HWND Form::add(const wchar_t* control_class, DWORD style, int id,
+               const platform::layout::Control& c, bool hand, HFONT font) {
+    const platform::layout::Bounds& b = c.bounds;
     HWND h = CreateWindowExW(
         0, control_class, widen(c.caption).c_str(), WS_CHILD | WS_VISIBLE | style,
         res_.px_x(b.left), res_.px_y(b.top), res_.px_x(b.width), res_.px_y(b.height), hwnd_,
@@ -176,4 +176,4 @@ float Form::outer_height() const {
     return res_.twips_y(r.bottom - r.top);
 }
 
-}  // namespace vorlix::platform::win32
+}  // namespace vorlix::adapters::win32

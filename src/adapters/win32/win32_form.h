@@ -10,7 +10,7 @@
 
 #include "platform/form_layout.h"
 
-namespace vorlix::platform::win32 {
+namespace vorlix::adapters::win32 {
 
 inline constexpr wchar_t kMainClass[] = L"VorlixMain";
 inline constexpr wchar_t kPanelClass[] = L"VorlixWindowList";
@@ -80,8 +80,8 @@ protected:
     int outer_height_for(float client_height, DWORD style, DWORD ex_style) const;
 
     // Control `c` of the layout table, with id `id`, at its bounds.
-    HWND add(const wchar_t* control_class, DWORD style, int id, const layout::Control& c, bool hand,
-             HFONT font);
+    HWND add(const wchar_t* control_class, DWORD style, int id, const platform::layout::Control& c,
+             bool hand, HFONT font);
 
     // The hand cursor over the controls that carry it.
     bool set_cursor(WPARAM wp, LPARAM lp);
@@ -111,4 +111,4 @@ private:
     HWND last_focus_ = nullptr;
 };
 
-}  // namespace vorlix::platform::win32
+}  // namespace vorlix::adapters::win32

@@ -6,11 +6,13 @@
 #include "adapters/win32/win32_form.h"
 #include "platform/toolkit.h"
 
-namespace vorlix::platform::win32 {
+namespace vorlix::adapters::win32 {
 
 // `hwnd` receives the main window's handle (the owner of message boxes).
-std::unique_ptr<MainWindowView> make_main_window(const Resources& res, MainWindowEvents& events,
-                                                 HWND& hwnd);
-std::unique_ptr<PanelView> make_panel(const Resources& res, PanelEvents& events);
+std::unique_ptr<platform::MainWindowView> make_main_window(const Resources& res,
+                                                           platform::MainWindowEvents& events,
+                                                           HWND& hwnd);
+std::unique_ptr<platform::PanelView> make_panel(const Resources& res,
+                                                platform::PanelEvents& events);
 
-}  // namespace vorlix::platform::win32
+}  // namespace vorlix::adapters::win32

@@ -5,7 +5,7 @@
 
 #include <utility>
 
-namespace vorlix::platform::win32 {
+namespace vorlix::adapters::win32 {
 
 template <class H, BOOL(WINAPI* Close)(H), auto Invalid>
 class UniqueHandle {
@@ -41,4 +41,4 @@ private:
 using FileHandle = UniqueHandle<HANDLE, CloseHandle, static_cast<std::intptr_t>(-1)>;
 using FindHandle = UniqueHandle<HANDLE, FindClose, static_cast<std::intptr_t>(-1)>;
 
-}  // namespace vorlix::platform::win32
+}  // namespace vorlix::adapters::win32

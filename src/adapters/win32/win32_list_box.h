@@ -7,9 +7,9 @@
 #include "adapters/win32/win32_text.h"
 #include "platform/toolkit.h"
 
-namespace vorlix::platform::win32 {
+namespace vorlix::adapters::win32 {
 
-class Win32ListBox final : public ListBoxView {
+class Win32ListBox final : public platform::ListBoxView {
 public:
     void attach(HWND h) { h_ = h; }
     HWND hwnd() const { return h_; }
@@ -36,4 +36,4 @@ private:
 inline constexpr DWORD kListBoxStyle =
     WS_BORDER | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
 
-}  // namespace vorlix::platform::win32
+}  // namespace vorlix::adapters::win32

@@ -9,19 +9,20 @@
 #include "adapters/win32/win32_list_box.h"
 #include "adapters/win32/win32_text.h"
 
-namespace vorlix::platform::win32 {
+namespace vorlix::adapters::win32 {
 namespace {
 
-using namespace layout;
+using namespace platform::layout;
 
-constexpr Colour kLightYellow = 0xC0FFFF;
-constexpr Colour kDesignLamp = 0x00FFFF;
+constexpr platform::Colour kLightYellow = 0xC0FFFF;
+constexpr platform::Colour kDesignLamp = 0x00FFFF;
 constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW;
 constexpr DWORD kMainExStyle = 0;
 
-class MainWindow final : public Form, public MainWindowView {
+class MainWindow final : public Form, public platform::MainWindowView {
 public:
-    MainWindow(const Resources& res, MainWindowEvents& events) : Form(res), events_(events) {
+    MainWindow(const Resources& res, platform::MainWindowEvents& events)
+        : Form(res), events_(events) {
         status_brush_ = CreateSolidBrush(kLightYellow);
         create(kMainClass, kMainStyle, kMainExStyle,
                outer_width_for(kMainWidth, kMainStyle, kMainExStyle),
@@ -97,8 +98,8 @@ public:
     void set_title_text(std::string_view text) override {
         SetWindowTextW(text_title_, widen(text).c_str());
     }
-    ListBoxView& title_list() override { return title_list_; }
-    void set_lamp(Colour colour) override {
+    platform::ListBoxView& title_list() override { return title_list_; }
+    void set_lamp(platform::Colour colour) override {
         if (colour == lamp_) return;
         lamp_ = colour;
         InvalidateRect(lamp_control_, nullptr, FALSE);
@@ -279,7 +280,7 @@ private:
         }
     }
 
-    MainWindowEvents& events_;
+    platform::MainWindowEvents& events_;
     HWND text_title_ = nullptr;
     HWND command_window_ = nullptr;
     HWND active_ = nullptr;
@@ -288,7 +289,7 @@ private:
     HWND status_ = nullptr;
     Win32ListBox title_list_;
     HBRUSH status_brush_ = nullptr;
-    Colour lamp_ = kDesignLamp;
+    platform::Colour lamp_ = kDesignLamp;
     bool focus_to_twin_ = false;
     // What assistive technology hears of each control; the controls read it.
     Annotation spoken_[kMainControls];
@@ -296,11 +297,12 @@ private:
 
 }  // namespace
 
-std::unique_ptr<MainWindowView> make_main_window(const Resources& res, MainWindowEvents& events,
-                                                 HWND& hwnd) {
+std::unique_ptr<platform::MainWindowView> make_main_window(const Resources& res,
+                                                           platform::MainWindowEvents& events,
+                                                           HWND& hwnd) {
     auto window = std::make_unique<MainWindow>(res, events);
     hwnd = window->hwnd();
     return window;
 }
 
-}  // namespace vorlix::platform::win32
+}  // namespace vorlix::adapters::win32

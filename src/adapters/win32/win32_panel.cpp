@@ -6,20 +6,20 @@
 #include "adapters/win32/win32_text.h"
 #include "adapters/win32/win32_window_system.h"
 
-namespace vorlix::platform::win32 {
+namespace vorlix::adapters::win32 {
 namespace {
 
-using namespace layout;
+using namespace platform::layout;
 
-constexpr Colour kRed = 0x0000FF;
-constexpr Colour kNearWhite = 0xFDFDFD;
-constexpr Colour kWhite = 0xFFFFFF;
+constexpr platform::Colour kRed = 0x0000FF;
+constexpr platform::Colour kNearWhite = 0xFDFDFD;
+constexpr platform::Colour kWhite = 0xFFFFFF;
 constexpr DWORD kPanelStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kPanelExStyle = WS_EX_TOOLWINDOW;
 
-class Panel final : public Form, public PanelView {
+class Panel final : public Form, public platform::PanelView {
 public:
-    Panel(const Resources& res, PanelEvents& events) : Form(res), events_(events) {
+    Panel(const Resources& res, platform::PanelEvents& events) : Form(res), events_(events) {
         red_brush_ = CreateSolidBrush(kRed);
         create(kPanelClass, kPanelStyle, kPanelExStyle,
                outer_width_for(kPanelWidth, kPanelStyle, kPanelExStyle), res_.px_y(kPanelHeight));
@@ -70,9 +70,9 @@ public:
         SetForegroundWindow(hwnd_);
     }
     void hide() override { ShowWindow(hwnd_, SW_HIDE); }
-    WindowId window_id() const override { return to_id(hwnd_); }
+    platform::WindowId window_id() const override { return to_id(hwnd_); }
 
-    ListBoxView& window_list() override { return window_list_; }
+    platform::ListBoxView& window_list() override { return window_list_; }
     int Check_IWindows_value() const override {
         return static_cast<int>(SendMessageW(check_iwindows_, BM_GETCHECK, 0, 0));
     }
@@ -169,7 +169,7 @@ private:
         return standard(msg, wp, lp);
     }
 
-    PanelEvents& events_;
+    platform::PanelEvents& events_;
     Win32ListBox window_list_;
     HWND check_iwindows_ = nullptr;
     HWND autostart_ = nullptr;
@@ -184,8 +184,9 @@ private:
 
 }  // namespace
 
-std::unique_ptr<PanelView> make_panel(const Resources& res, PanelEvents& events) {
+std::unique_ptr<platform::PanelView> make_panel(const Resources& res,
+                                                platform::PanelEvents& events) {
     return std::make_unique<Panel>(res, events);
 }
 
-}  // namespace vorlix::platform::win32
+}  // namespace vorlix::adapters::win32

@@ -8,13 +8,13 @@
 
 #include "adapters/win32/win32_text.h"
 
-namespace vorlix::platform::win32 {
+namespace vorlix::adapters::win32 {
 
 namespace {
 
 // The predefined roots are 32-bit values that Windows sign-extends into a
 // 64-bit HKEY (HKEY_CURRENT_USER is 0xFFFFFFFF80000001 there).
-HKEY to_hkey(RegKey key) {
+HKEY to_hkey(platform::RegKey key) {
     if ((key >> 32) == 0 && (key & 0x80000000u) != 0) {
         return reinterpret_cast<HKEY>(
             static_cast<std::intptr_t>(static_cast<std::int32_t>(static_cast<std::uint32_t>(key))));
@@ -22,8 +22,8 @@ HKEY to_hkey(RegKey key) {
     return reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(key));
 }
 
-RegKey to_regkey(HKEY h) {
-    return static_cast<RegKey>(reinterpret_cast<std::uintptr_t>(h));
+platform::RegKey to_regkey(HKEY h) {
+    return static_cast<platform::RegKey>(reinterpret_cast<std::uintptr_t>(h));
 }
 
 bool is_text(std::uint32_t type) {
@@ -32,8 +32,8 @@ bool is_text(std::uint32_t type) {
 
 }  // namespace
 
-long Win32Registry::open_key(RegKey root, std::string_view subkey, std::uint32_t options,
-                             std::uint32_t sam_desired, RegKey& key) {
+long Win32Registry::open_key(platform::RegKey root, std::string_view subkey, std::uint32_t options,
+                             std::uint32_t sam_desired, platform::RegKey& key) {
     HKEY opened = nullptr;
     const LONG rc =
         RegOpenKeyExA(to_hkey(root), to_ansi_lossy(subkey).c_str(), options, sam_desired, &opened);
@@ -41,7 +41,7 @@ long Win32Registry::open_key(RegKey root, std::string_view subkey, std::uint32_t
     return rc;
 }
 
-long Win32Registry::set_value(RegKey key, std::string_view name, std::uint32_t type,
+long Win32Registry::set_value(platform::RegKey key, std::string_view name, std::uint32_t type,
                               const std::uint8_t* data, std::uint32_t size) {
     const std::string ansi_name = to_ansi_lossy(name);
     if (is_text(type) && data != nullptr) {
@@ -55,7 +55,7 @@ long Win32Registry::set_value(RegKey key, std::string_view name, std::uint32_t t
     return RegSetValueExA(to_hkey(key), ansi_name.c_str(), 0, type, data, size);
 }
 
-long Win32Registry::query_value(RegKey key, std::string_view name, std::uint32_t& type,
+long Win32Registry::query_value(platform::RegKey key, std::string_view name, std::uint32_t& type,
                                 std::uint8_t* data, std::uint32_t& size) {
     const std::string ansi_name = to_ansi_lossy(name);
     const HKEY h = to_hkey(key);
@@ -108,13 +108,13 @@ long Win32Registry::query_value(RegKey key, std::string_view name, std::uint32_t
     return ERROR_SUCCESS;
 }
 
-long Win32Registry::delete_value(RegKey key, std::string_view name) {
+long Win32Registry::delete_value(platform::RegKey key, std::string_view name) {
     return RegDeleteValueA(to_hkey(key), to_ansi_lossy(name).c_str());
 }
 
-long Win32Registry::close_key(RegKey key) {
+long Win32Registry::close_key(platform::RegKey key) {
     if (key == 0) return ERROR_INVALID_HANDLE;
     return RegCloseKey(to_hkey(key));
 }
 
-}  // namespace vorlix::platform::win32
+}  // namespace vorlix::adapters::win32

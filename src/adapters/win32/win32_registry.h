@@ -8,18 +8,18 @@
 
 #include "platform/registry.h"
 
-namespace vorlix::platform::win32 {
+namespace vorlix::adapters::win32 {
 
-class Win32Registry final : public Registry {
+class Win32Registry final : public platform::Registry {
 public:
-    long open_key(RegKey root, std::string_view subkey, std::uint32_t options,
-                  std::uint32_t sam_desired, RegKey& key) override;
-    long set_value(RegKey key, std::string_view name, std::uint32_t type, const std::uint8_t* data,
-                   std::uint32_t size) override;
-    long query_value(RegKey key, std::string_view name, std::uint32_t& type, std::uint8_t* data,
-                     std::uint32_t& size) override;
-    long delete_value(RegKey key, std::string_view name) override;
-    long close_key(RegKey key) override;
+    long open_key(platform::RegKey root, std::string_view subkey, std::uint32_t options,
+                  std::uint32_t sam_desired, platform::RegKey& key) override;
+    long set_value(platform::RegKey key, std::string_view name, std::uint32_t type,
+                   const std::uint8_t* data, std::uint32_t size) override;
+    long query_value(platform::RegKey key, std::string_view name, std::uint32_t& type,
+                     std::uint8_t* data, std::uint32_t& size) override;
+    long delete_value(platform::RegKey key, std::string_view name) override;
+    long close_key(platform::RegKey key) override;
 };
 
-}  // namespace vorlix::platform::win32
+}  // namespace vorlix::adapters::win32

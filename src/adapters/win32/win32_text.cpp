@@ -2,7 +2,7 @@
 
 #include <climits>
 
-namespace vorlix::platform::win32 {
+namespace vorlix::adapters::win32 {
 
 namespace {
 
@@ -93,4 +93,4 @@ std::string describe_error(std::string_view what, DWORD code) {
     return text;
 }
 
-}  // namespace vorlix::platform::win32
+}  // namespace vorlix::adapters::win32

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace vorlix::platform::win32 {
+namespace vorlix::adapters::win32 {
 
 // UTF-8 to UTF-16; bytes that are not valid UTF-8 become U+FFFD.
 std::wstring widen(std::string_view utf8);
@@ -28,4 +28,4 @@ std::string from_ansi(std::string_view ansi);
 // "what: the system's message (code n)".
 std::string describe_error(std::string_view what, DWORD code);
 
-}  // namespace vorlix::platform::win32
+}  // namespace vorlix::adapters::win32

@@ -2,7 +2,7 @@
 
 #include "adapters/win32/win32_form.h"
 
-namespace vorlix::platform::win32 {
+namespace vorlix::adapters::win32 {
 
 Win32Timer::Win32Timer(HINSTANCE instance, std::function<void()> on_tick)
     : on_tick_(std::move(on_tick)) {
@@ -55,4 +55,4 @@ void Win32Timer::stop() {
     }
 }
 
-}  // namespace vorlix::platform::win32
+}  // namespace vorlix::adapters::win32

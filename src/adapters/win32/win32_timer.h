@@ -9,9 +9,9 @@
 
 #include "platform/toolkit.h"
 
-namespace vorlix::platform::win32 {
+namespace vorlix::adapters::win32 {
 
-class Win32Timer final : public Timer {
+class Win32Timer final : public platform::Timer {
 public:
     // The window class kTimerClass must be registered with `proc`.
     Win32Timer(HINSTANCE instance, std::function<void()> on_tick);
@@ -38,4 +38,4 @@ private:
     bool enabled_ = false;
 };
 
-}  // namespace vorlix::platform::win32
+}  // namespace vorlix::adapters::win32

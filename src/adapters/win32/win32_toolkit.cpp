@@ -9,7 +9,7 @@
 #include "adapters/win32/win32_text.h"
 #include "adapters/win32/win32_timer.h"
 
-namespace vorlix::platform::win32 {
+namespace vorlix::adapters::win32 {
 
 namespace {
 
@@ -95,15 +95,16 @@ Win32Toolkit::~Win32Toolkit() {
     if (com_) CoUninitialize();
 }
 
-std::unique_ptr<MainWindowView> Win32Toolkit::create_main_window(MainWindowEvents& events) {
+std::unique_ptr<platform::MainWindowView> Win32Toolkit::create_main_window(
+    platform::MainWindowEvents& events) {
     return make_main_window(res_, events, main_window_);
 }
 
-std::unique_ptr<PanelView> Win32Toolkit::create_panel(PanelEvents& events) {
+std::unique_ptr<platform::PanelView> Win32Toolkit::create_panel(platform::PanelEvents& events) {
     return make_panel(res_, events);
 }
 
-std::unique_ptr<Timer> Win32Toolkit::create_timer(std::function<void()> on_tick) {
+std::unique_ptr<platform::Timer> Win32Toolkit::create_timer(std::function<void()> on_tick) {
     return std::make_unique<Win32Timer>(res_.instance, std::move(on_tick));
 }
 
@@ -135,12 +136,12 @@ void Win32Toolkit::message_box(std::string_view text, std::string_view caption, 
     (void)MessageBoxW(owner, widen(text).c_str(), widen(caption).c_str(), static_cast<UINT>(flags));
 }
 
-ScreenSize Win32Toolkit::screen_size() const {
+platform::ScreenSize Win32Toolkit::screen_size() const {
     return {res_.twips_x(GetSystemMetrics(SM_CXSCREEN)),
             res_.twips_y(GetSystemMetrics(SM_CYSCREEN))};
 }
 
-AppInfo Win32Toolkit::app_info() const {
+platform::AppInfo Win32Toolkit::app_info() const {
     std::wstring module(MAX_PATH, L'\0');
     for (;;) {
         const DWORD n =
@@ -151,7 +152,7 @@ AppInfo Win32Toolkit::app_info() const {
         }
         module.resize(module.size() * 2);
     }
-    AppInfo info;
+    platform::AppInfo info;
     info.separator = '\\';
     info.exe_suffix = ".exe";
     const auto slash = module.find_last_of(L"\\/");
@@ -173,4 +174,4 @@ void Win32Toolkit::end() {
     ExitProcess(0);
 }
 
-}  // namespace vorlix::platform::win32
+}  // namespace vorlix::adapters::win32

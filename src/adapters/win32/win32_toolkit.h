@@ -12,22 +12,23 @@
 #include "platform/toolkit.h"
 #include "platform/yield_pacer.h"
 
-namespace vorlix::platform::win32 {
+namespace vorlix::adapters::win32 {
 
-class Win32Toolkit final : public Toolkit {
+class Win32Toolkit final : public platform::Toolkit {
 public:
     Win32Toolkit();
     ~Win32Toolkit() override;
     Win32Toolkit(const Win32Toolkit&) = delete;
     Win32Toolkit& operator=(const Win32Toolkit&) = delete;
 
-    std::unique_ptr<MainWindowView> create_main_window(MainWindowEvents& events) override;
-    std::unique_ptr<PanelView> create_panel(PanelEvents& events) override;
-    std::unique_ptr<Timer> create_timer(std::function<void()> on_tick) override;
+    std::unique_ptr<platform::MainWindowView> create_main_window(
+        platform::MainWindowEvents& events) override;
+    std::unique_ptr<platform::PanelView> create_panel(platform::PanelEvents& events) override;
+    std::unique_ptr<platform::Timer> create_timer(std::function<void()> on_tick) override;
     void do_events() override;
     void message_box(std::string_view text, std::string_view caption, int flags) override;
-    ScreenSize screen_size() const override;
-    AppInfo app_info() const override;
+    platform::ScreenSize screen_size() const override;
+    platform::AppInfo app_info() const override;
     int run() override;
     [[noreturn]] void end() override;
 
@@ -41,8 +42,8 @@ private:
     ATOM panel_class_ = 0;
     // The owner of message boxes: the last main window made.
     HWND main_window_ = nullptr;
-    YieldPacer pacer_;
+    platform::YieldPacer pacer_;
     bool com_ = false;
 };
 
-}  // namespace vorlix::platform::win32
+}  // namespace vorlix::adapters::win32

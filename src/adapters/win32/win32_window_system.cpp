@@ -6,7 +6,7 @@
 #include "adapters/win32/win32_text.h"
 #include "base/text.h"
 
-namespace vorlix::platform::win32 {
+namespace vorlix::adapters::win32 {
 
 namespace {
 
@@ -23,7 +23,7 @@ std::string raw_title(HWND h) {
     return narrow(buffer);
 }
 
-WindowId first_in_stacking_order(WindowId from) {
+platform::WindowId first_in_stacking_order(platform::WindowId from) {
     HWND first = from != 0 ? GetWindow(to_hwnd(from), GW_HWNDFIRST)
                            : GetWindow(GetDesktopWindow(), GW_CHILD);
     return to_id(first);
@@ -94,24 +94,24 @@ void Win32WindowSystem::add_fresh(HWND h) {
     fresh_.push_back(h);
 }
 
-WindowId Win32WindowSystem::first_top_level(WindowId from) {
+platform::WindowId Win32WindowSystem::first_top_level(platform::WindowId from) {
     refresh_titles();
     return first_in_stacking_order(from);
 }
 
-WindowId Win32WindowSystem::next_top_level(WindowId w) {
+platform::WindowId Win32WindowSystem::next_top_level(platform::WindowId w) {
     return to_id(GetWindow(to_hwnd(w), GW_HWNDNEXT));
 }
 
-bool Win32WindowSystem::is_visible(WindowId w) {
+bool Win32WindowSystem::is_visible(platform::WindowId w) {
     return IsWindowVisible(to_hwnd(w)) != FALSE;
 }
 
-WindowId Win32WindowSystem::owner(WindowId w) {
+platform::WindowId Win32WindowSystem::owner(platform::WindowId w) {
     return to_id(GetWindow(to_hwnd(w), GW_OWNER));
 }
 
-std::string Win32WindowSystem::title(WindowId w) {
+std::string Win32WindowSystem::title(platform::WindowId w) {
     return read_title(to_hwnd(w));
 }
 
@@ -136,7 +136,7 @@ void Win32WindowSystem::refresh_titles() {
     built_ = true;
 }
 
-WindowId Win32WindowSystem::find_by_title(std::string_view title) {
+platform::WindowId Win32WindowSystem::find_by_title(std::string_view title) {
     if (!built_) refresh_titles();
     if (!fresh_.empty() && fresh_pacer_.due()) {
         std::erase_if(fresh_, [](HWND h) { return !IsWindow(h); });
@@ -146,7 +146,7 @@ WindowId Win32WindowSystem::find_by_title(std::string_view title) {
     // An event may not have arrived yet (and Wine sends few): a window may
     // have closed or been renamed since. Checking a hit costs one call and
     // hits are rare.
-    for (WindowId id = titles_.find(key); id != 0; id = titles_.find(key)) {
+    for (platform::WindowId id = titles_.find(key); id != 0; id = titles_.find(key)) {
         HWND h = to_hwnd(id);
         const bool alive = IsWindow(h) != FALSE;
         std::string now = alive ? text::title_key(raw_title(h)) : std::string();
@@ -160,8 +160,8 @@ WindowId Win32WindowSystem::find_by_title(std::string_view title) {
     return 0;
 }
 
-bool Win32WindowSystem::post_close(WindowId w) {
+bool Win32WindowSystem::post_close(platform::WindowId w) {
     return PostMessageW(to_hwnd(w), WM_CLOSE, 0, 0) != FALSE;
 }
 
-}  // namespace vorlix::platform::win32
+}  // namespace vorlix::adapters::win32

@@ -17,33 +17,33 @@
 #include "platform/window_system.h"
 #include "platform/yield_pacer.h"
 
-namespace vorlix::platform::win32 {
+namespace vorlix::adapters::win32 {
 
-inline HWND to_hwnd(WindowId w) {
+inline HWND to_hwnd(platform::WindowId w) {
     return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(w));
 }
-inline WindowId to_id(HWND h) {
-    return static_cast<WindowId>(reinterpret_cast<std::uintptr_t>(h));
+inline platform::WindowId to_id(HWND h) {
+    return static_cast<platform::WindowId>(reinterpret_cast<std::uintptr_t>(h));
 }
 
 // The title of `h` as this program reads titles: GetWindowTextW up to the
 // first NUL, as UTF-8, normalised; empty when there is none.
 std::string read_title(HWND h);
 
-class Win32WindowSystem final : public WindowSystem {
+class Win32WindowSystem final : public platform::WindowSystem {
 public:
     Win32WindowSystem();
     ~Win32WindowSystem() override;
     Win32WindowSystem(const Win32WindowSystem&) = delete;
     Win32WindowSystem& operator=(const Win32WindowSystem&) = delete;
 
-    WindowId first_top_level(WindowId from) override;
-    WindowId next_top_level(WindowId w) override;
-    bool is_visible(WindowId w) override;
-    WindowId owner(WindowId w) override;
-    std::string title(WindowId w) override;
-    WindowId find_by_title(std::string_view title) override;
-    bool post_close(WindowId w) override;
+    platform::WindowId first_top_level(platform::WindowId from) override;
+    platform::WindowId next_top_level(platform::WindowId w) override;
+    bool is_visible(platform::WindowId w) override;
+    platform::WindowId owner(platform::WindowId w) override;
+    std::string title(platform::WindowId w) override;
+    platform::WindowId find_by_title(std::string_view title) override;
+    bool post_close(platform::WindowId w) override;
     std::string notice() const override { return {}; }
 
     // Rebuilds the title table now (first_top_level does it too).
@@ -64,11 +64,11 @@ private:
     // Windows made since the walk. Wine announces a window's making but not
     // its later titles, so these are read again, at most once a millisecond.
     std::vector<HWND> fresh_;
-    YieldPacer fresh_pacer_;
+    platform::YieldPacer fresh_pacer_;
     static constexpr std::size_t kFirstPrune = 256;
     std::size_t prune_at_ = kFirstPrune;
     HWINEVENTHOOK hooks_[2] = {};
     bool built_ = false;
 };
 
-}  // namespace vorlix::platform::win32
+}  // namespace vorlix::adapters::win32

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <utility>
 
-namespace vorlix::platform::x11 {
+namespace vorlix::adapters::x11 {
 namespace {
 
 constexpr std::array<const char*, kAtomCount> kAtomNames = {"_NET_SUPPORTED",
@@ -85,4 +85,4 @@ void Link::send(xcb_window_t to, std::uint32_t mask, xcb_window_t window, xcb_at
     xcb_flush(c());
 }
 
-}  // namespace vorlix::platform::x11
+}  // namespace vorlix::adapters::x11

@@ -13,7 +13,7 @@
 
 #include "base/result.h"
 
-namespace vorlix::platform::x11 {
+namespace vorlix::adapters::x11 {
 
 struct FreeDeleter {
     void operator()(void* p) const noexcept { std::free(p); }
@@ -91,4 +91,4 @@ private:
     std::uint64_t waited_ = 0;
 };
 
-}  // namespace vorlix::platform::x11
+}  // namespace vorlix::adapters::x11

@@ -7,7 +7,7 @@
 
 #include "base/text.h"
 
-namespace vorlix::platform::x11 {
+namespace vorlix::adapters::x11 {
 namespace {
 
 // Long enough for any title a user would read; longer ones are cut.
@@ -109,4 +109,4 @@ std::string title_of(const WindowInfo& w) {
     return text::normalize_title(w.net_name.empty() ? w.wm_name : w.net_name);
 }
 
-}  // namespace vorlix::platform::x11
+}  // namespace vorlix::adapters::x11

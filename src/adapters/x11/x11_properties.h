@@ -9,7 +9,7 @@
 
 #include "adapters/x11/x11_link.h"
 
-namespace vorlix::platform::x11 {
+namespace vorlix::adapters::x11 {
 
 // The properties of a top-level window that the table mirrors.
 enum Prop : std::size_t {
@@ -48,4 +48,4 @@ void apply_property(const Link& link, WindowInfo& w, Prop p, const xcb_get_prope
 // The title as this program reads it: _NET_WM_NAME first, WM_NAME without it.
 std::string title_of(const WindowInfo& w);
 
-}  // namespace vorlix::platform::x11
+}  // namespace vorlix::adapters::x11

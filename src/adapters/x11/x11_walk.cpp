@@ -4,7 +4,7 @@
 #include <unordered_set>
 #include <utility>
 
-namespace vorlix::platform::x11 {
+namespace vorlix::adapters::x11 {
 namespace {
 
 // How far below a frame its client is looked for, and among how many
@@ -179,4 +179,4 @@ xcb_window_t Walk::next(xcb_window_t w) const {
     return 0;
 }
 
-}  // namespace vorlix::platform::x11
+}  // namespace vorlix::adapters::x11

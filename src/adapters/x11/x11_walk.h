@@ -14,7 +14,7 @@
 #include "adapters/x11/x11_window_reader.h"
 #include "adapters/x11/x11_window_table.h"
 
-namespace vorlix::platform::x11 {
+namespace vorlix::adapters::x11 {
 
 class Walk {
 public:
@@ -53,4 +53,4 @@ private:
     bool wm_closes_ = false;     // the window manager lists _NET_CLOSE_WINDOW
 };
 
-}  // namespace vorlix::platform::x11
+}  // namespace vorlix::adapters::x11

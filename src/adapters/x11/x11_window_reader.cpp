@@ -2,7 +2,7 @@
 
 #include <utility>
 
-namespace vorlix::platform::x11 {
+namespace vorlix::adapters::x11 {
 
 void WindowReader::created(xcb_window_t id) {
     if (!table_.contains(id)) created_.insert(id);
@@ -140,4 +140,4 @@ void WindowReader::take_answers(bool block) {
     }
 }
 
-}  // namespace vorlix::platform::x11
+}  // namespace vorlix::adapters::x11

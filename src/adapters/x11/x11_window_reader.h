@@ -16,7 +16,7 @@
 #include "adapters/x11/x11_properties.h"
 #include "adapters/x11/x11_window_table.h"
 
-namespace vorlix::platform::x11 {
+namespace vorlix::adapters::x11 {
 
 class WindowReader {
 public:
@@ -80,4 +80,4 @@ private:
     bool must_flush_ = false;
 };
 
-}  // namespace vorlix::platform::x11
+}  // namespace vorlix::adapters::x11

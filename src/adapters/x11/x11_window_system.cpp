@@ -14,7 +14,7 @@
 #include "adapters/x11/x11_window_table.h"
 #include "base/text.h"
 
-namespace vorlix::platform::x11 {
+namespace vorlix::adapters::x11 {
 namespace {
 
 constexpr std::chrono::milliseconds kReadEvery{1};
@@ -92,7 +92,7 @@ struct X11WindowSystem::State {
         if (reader.take_must_flush()) xcb_flush(link.c());
     }
 
-    const WindowInfo* known(WindowId w) {
+    const WindowInfo* known(platform::WindowId w) {
         sync();
         if (!link.live() || w > 0xFFFFFFFFu) return nullptr;
         const WindowInfo* k = table.find(static_cast<xcb_window_t>(w));
@@ -117,42 +117,42 @@ std::unique_ptr<X11WindowSystem> X11WindowSystem::open(const char* display_name)
 X11WindowSystem::X11WindowSystem(std::unique_ptr<State> state) : s_(std::move(state)) {}
 X11WindowSystem::~X11WindowSystem() = default;
 
-WindowId X11WindowSystem::first_top_level(WindowId /*from*/) {
+platform::WindowId X11WindowSystem::first_top_level(platform::WindowId /*from*/) {
     s_->sync(/*force=*/true);
     if (!s_->link.live()) return 0;
     return s_->walk.first();
 }
 
-WindowId X11WindowSystem::next_top_level(WindowId w) {
+platform::WindowId X11WindowSystem::next_top_level(platform::WindowId w) {
     s_->sync();
     if (!s_->link.live() || w > 0xFFFFFFFFu) return 0;
     return s_->walk.next(static_cast<xcb_window_t>(w));
 }
 
-bool X11WindowSystem::is_visible(WindowId w) {
+bool X11WindowSystem::is_visible(platform::WindowId w) {
     const auto* k = s_->known(w);
     return k != nullptr && (k->viewable || k->iconic);
 }
 
-WindowId X11WindowSystem::owner(WindowId w) {
+platform::WindowId X11WindowSystem::owner(platform::WindowId w) {
     const auto* k = s_->known(w);
     if (k == nullptr || k->transient_for == s_->link.root() || k->transient_for == w) return 0;
     return k->transient_for;
 }
 
-std::string X11WindowSystem::title(WindowId w) {
+std::string X11WindowSystem::title(platform::WindowId w) {
     const auto* k = s_->known(w);
     return k != nullptr ? k->title : std::string();
 }
 
-WindowId X11WindowSystem::find_by_title(std::string_view title) {
+platform::WindowId X11WindowSystem::find_by_title(std::string_view title) {
     s_->sync();
     if (!s_->link.live()) return 0;
     s_->reader.ask_created();
     return s_->table.find_key(text::title_key(title));
 }
 
-bool X11WindowSystem::post_close(WindowId w) {
+bool X11WindowSystem::post_close(platform::WindowId w) {
     const auto* k = s_->known(w);
     // A window that does not take WM_DELETE_WINDOW is left alone: a window
     // manager asked to close it would kill its client, and with it every
@@ -191,4 +191,4 @@ std::uint64_t X11WindowSystem::replies_waited() const {
     return s_->link.waited();
 }
 
-}  // namespace vorlix::platform::x11
+}  // namespace vorlix::adapters::x11

@@ -10,9 +10,9 @@
 
 #include "platform/window_system.h"
 
-namespace vorlix::platform::x11 {
+namespace vorlix::adapters::x11 {
 
-class X11WindowSystem final : public WindowSystem {
+class X11WindowSystem final : public platform::WindowSystem {
 public:
     // Opens $DISPLAY. Never fails: without a display the instance lists and
     // finds nothing, and notice() says why.
@@ -24,13 +24,13 @@ public:
     X11WindowSystem(const X11WindowSystem&) = delete;
     X11WindowSystem& operator=(const X11WindowSystem&) = delete;
 
-    WindowId first_top_level(WindowId from) override;
-    WindowId next_top_level(WindowId w) override;
-    bool is_visible(WindowId w) override;
-    WindowId owner(WindowId w) override;
-    std::string title(WindowId w) override;
-    WindowId find_by_title(std::string_view title) override;
-    bool post_close(WindowId w) override;
+    platform::WindowId first_top_level(platform::WindowId from) override;
+    platform::WindowId next_top_level(platform::WindowId w) override;
+    bool is_visible(platform::WindowId w) override;
+    platform::WindowId owner(platform::WindowId w) override;
+    std::string title(platform::WindowId w) override;
+    platform::WindowId find_by_title(std::string_view title) override;
+    bool post_close(platform::WindowId w) override;
     std::string notice() const override;
 
     // The connection's socket, or -1 without one. Whoever runs the event
@@ -50,4 +50,4 @@ private:
     std::unique_ptr<State> s_;
 };
 
-}  // namespace vorlix::platform::x11
+}  // namespace vorlix::adapters::x11

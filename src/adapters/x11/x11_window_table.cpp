@@ -4,7 +4,7 @@
 
 #include "base/text.h"
 
-namespace vorlix::platform::x11 {
+namespace vorlix::adapters::x11 {
 
 WindowInfo* WindowTable::find(xcb_window_t id) {
     auto it = windows_.find(id);
@@ -64,4 +64,4 @@ void WindowTable::file(xcb_window_t id, const WindowInfo& w, bool index) {
     }
 }
 
-}  // namespace vorlix::platform::x11
+}  // namespace vorlix::adapters::x11

@@ -14,7 +14,7 @@
 #include "adapters/x11/x11_properties.h"
 #include "base/title_index.h"
 
-namespace vorlix::platform::x11 {
+namespace vorlix::adapters::x11 {
 
 class WindowTable {
 public:
@@ -43,4 +43,4 @@ private:
     std::size_t next_rank_ = 0;
 };
 
-}  // namespace vorlix::platform::x11
+}  // namespace vorlix::adapters::x11

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-namespace vorlix::platform::xdg {
+namespace vorlix::adapters::xdg {
 namespace {
 
 constexpr std::string_view kReserved = " \t\n\"'\\><~|&;$*?#()`";
@@ -179,4 +179,4 @@ std::optional<std::string> entry_value(std::string_view entry, std::string_view 
     return found;
 }
 
-}  // namespace vorlix::platform::xdg
+}  // namespace vorlix::adapters::xdg

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace vorlix::platform::xdg {
+namespace vorlix::adapters::xdg {
 
 // The Exec value for a Run-key command line: a program path, in double
 // quotes when it holds blanks, then any arguments. Each argument is quoted
@@ -25,4 +25,4 @@ std::string autostart_entry(std::string_view command);
 // group or the key is missing, or when the entry is marked Hidden=true.
 std::optional<std::string> entry_value(std::string_view entry, std::string_view key);
 
-}  // namespace vorlix::platform::xdg
+}  // namespace vorlix::adapters::xdg

@@ -10,7 +10,7 @@
 
 extern char** environ;
 
-namespace vorlix::platform::xdg {
+namespace vorlix::adapters::xdg {
 
 XdgOpenRunner::XdgOpenRunner(std::string program) : program_(std::move(program)) {}
 
@@ -28,4 +28,4 @@ void XdgOpenRunner::open_url(std::string_view url) {
     }).detach();
 }
 
-}  // namespace vorlix::platform::xdg
+}  // namespace vorlix::adapters::xdg

@@ -6,9 +6,9 @@
 
 #include "platform/command_runner.h"
 
-namespace vorlix::platform::xdg {
+namespace vorlix::adapters::xdg {
 
-class XdgOpenRunner : public CommandRunner {
+class XdgOpenRunner : public platform::CommandRunner {
 public:
     // `program` is looked up on PATH; tests point it elsewhere.
     explicit XdgOpenRunner(std::string program = "xdg-open");
@@ -18,4 +18,4 @@ private:
     std::string program_;
 };
 
-}  // namespace vorlix::platform::xdg
+}  // namespace vorlix::adapters::xdg

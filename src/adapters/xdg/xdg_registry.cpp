@@ -16,11 +16,11 @@
 #include "base/text.h"
 #include "core/file_rewrite.h"
 
-namespace vorlix::platform::xdg {
+namespace vorlix::adapters::xdg {
 namespace {
 
 // The one handle this registry hands out; any value but 0 would do.
-constexpr RegKey kRunKeyHandle = 0x52756E;
+constexpr platform::RegKey kRunKeyHandle = 0x52756E;
 constexpr long kErrorPathNotFound = 3;
 constexpr long kErrorAccessDenied = 5;
 constexpr long kErrorNotEnoughMemory = 8;
@@ -38,9 +38,9 @@ bool same_name(std::string_view a, std::string_view b) {
 long code_of(int err) {
     switch (err) {
         case 0:
-            return kErrorSuccess;
+            return platform::kErrorSuccess;
         case ENOENT:
-            return kErrorFileNotFound;
+            return platform::kErrorFileNotFound;
         case ENOTDIR:
         case ELOOP:
             return kErrorPathNotFound;
@@ -90,10 +90,10 @@ std::string XdgRegistry::config_home_from_environment() {
     return std::string(home != nullptr ? home : "") + "/.config";
 }
 
-long XdgRegistry::check(RegKey key, std::string_view name) const {
-    if (key != kRunKeyHandle) return kErrorInvalidHandle;
-    if (!same_name(name, autostart::kValueName)) return kErrorFileNotFound;
-    return kErrorSuccess;
+long XdgRegistry::check(platform::RegKey key, std::string_view name) const {
+    if (key != kRunKeyHandle) return platform::kErrorInvalidHandle;
+    if (!same_name(name, autostart::kValueName)) return platform::kErrorFileNotFound;
+    return platform::kErrorSuccess;
 }
 
 long XdgRegistry::failed(const Error& error) {
@@ -101,63 +101,64 @@ long XdgRegistry::failed(const Error& error) {
     return code_of(error.code);
 }
 
-long XdgRegistry::open_key(RegKey root, std::string_view subkey, std::uint32_t /*options*/,
-                           std::uint32_t /*sam_desired*/, RegKey& key) {
-    if (root != kHkeyCurrentUser || !same_name(subkey, autostart::kRunKey)) {
-        return kErrorFileNotFound;
+long XdgRegistry::open_key(platform::RegKey root, std::string_view subkey,
+                           std::uint32_t /*options*/, std::uint32_t /*sam_desired*/,
+                           platform::RegKey& key) {
+    if (root != platform::kHkeyCurrentUser || !same_name(subkey, autostart::kRunKey)) {
+        return platform::kErrorFileNotFound;
     }
     key = kRunKeyHandle;
-    return kErrorSuccess;
+    return platform::kErrorSuccess;
 }
 
-long XdgRegistry::set_value(RegKey key, std::string_view name, std::uint32_t type,
+long XdgRegistry::set_value(platform::RegKey key, std::string_view name, std::uint32_t type,
                             const std::uint8_t* data, std::uint32_t size) {
-    if (const long code = check(key, name); code != kErrorSuccess) return code;
-    if (type != kRegSz) return kErrorInvalidParameter;
+    if (const long code = check(key, name); code != platform::kErrorSuccess) return code;
+    if (type != platform::kRegSz) return kErrorInvalidParameter;
     std::string_view text(reinterpret_cast<const char*>(data), data != nullptr ? size : 0);
     // The data is C text: it ends at its first NUL.
     text = text.substr(0, text.find('\0'));
     if (Status made = make_dirs(autostart_dir_); !made) return failed(made.error());
     // Replaced in one step, so that a login never sees half an entry.
-    if (Status written = rewrite_file(files_, entry_path_, autostart_entry(text)); !written) {
+    if (Status written = core::rewrite_file(files_, entry_path_, autostart_entry(text)); !written) {
         return failed(written.error());
     }
-    return kErrorSuccess;
+    return platform::kErrorSuccess;
 }
 
-long XdgRegistry::query_value(RegKey key, std::string_view name, std::uint32_t& type,
+long XdgRegistry::query_value(platform::RegKey key, std::string_view name, std::uint32_t& type,
                               std::uint8_t* data, std::uint32_t& size) {
-    if (const long code = check(key, name); code != kErrorSuccess) return code;
+    if (const long code = check(key, name); code != platform::kErrorSuccess) return code;
     auto entry = files_.read_all(entry_path_);
     if (!entry) return failed(entry.error());
     const std::optional<std::string> exec = entry_value(entry.value(), "Exec");
-    if (!exec) return kErrorFileNotFound;
+    if (!exec) return platform::kErrorFileNotFound;
     std::string value = command_line_from_exec(*exec);
     // REG_SZ data carries its terminating NUL; an empty Exec stands for no bytes.
     if (!value.empty()) value += '\0';
     const auto needed = static_cast<std::uint32_t>(value.size());
-    type = kRegSz;
+    type = platform::kRegSz;
     if (data == nullptr) {
         size = needed;
-        return kErrorSuccess;
+        return platform::kErrorSuccess;
     }
     if (size < needed) {
         size = needed;
-        return kErrorMoreData;
+        return platform::kErrorMoreData;
     }
     std::memcpy(data, value.data(), value.size());
     size = needed;
-    return kErrorSuccess;
+    return platform::kErrorSuccess;
 }
 
-long XdgRegistry::delete_value(RegKey key, std::string_view name) {
-    if (const long code = check(key, name); code != kErrorSuccess) return code;
+long XdgRegistry::delete_value(platform::RegKey key, std::string_view name) {
+    if (const long code = check(key, name); code != platform::kErrorSuccess) return code;
     if (Status removed = files_.remove(entry_path_); !removed) return failed(removed.error());
-    return kErrorSuccess;
+    return platform::kErrorSuccess;
 }
 
-long XdgRegistry::close_key(RegKey key) {
-    return key == kRunKeyHandle ? kErrorSuccess : kErrorInvalidHandle;
+long XdgRegistry::close_key(platform::RegKey key) {
+    return key == kRunKeyHandle ? platform::kErrorSuccess : platform::kErrorInvalidHandle;
 }
 
-}  // namespace vorlix::platform::xdg
+}  // namespace vorlix::adapters::xdg

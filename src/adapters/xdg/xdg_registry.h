@@ -11,9 +11,9 @@
 #include "base/result.h"
 #include "platform/registry.h"
 
-namespace vorlix::platform::xdg {
+namespace vorlix::adapters::xdg {
 
-class XdgRegistry : public Registry {
+class XdgRegistry : public platform::Registry {
 public:
     // `config_home` is the folder that holds "autostart".
     explicit XdgRegistry(std::string config_home);
@@ -25,18 +25,18 @@ public:
     // The system's words for the last failure a call answered with a code.
     const std::string& last_error() const { return last_error_; }
 
-    long open_key(RegKey root, std::string_view subkey, std::uint32_t options,
-                  std::uint32_t sam_desired, RegKey& key) override;
-    long set_value(RegKey key, std::string_view name, std::uint32_t type, const std::uint8_t* data,
-                   std::uint32_t size) override;
-    long query_value(RegKey key, std::string_view name, std::uint32_t& type, std::uint8_t* data,
-                     std::uint32_t& size) override;
-    long delete_value(RegKey key, std::string_view name) override;
-    long close_key(RegKey key) override;
+    long open_key(platform::RegKey root, std::string_view subkey, std::uint32_t options,
+                  std::uint32_t sam_desired, platform::RegKey& key) override;
+    long set_value(platform::RegKey key, std::string_view name, std::uint32_t type,
+                   const std::uint8_t* data, std::uint32_t size) override;
+    long query_value(platform::RegKey key, std::string_view name, std::uint32_t& type,
+                     std::uint8_t* data, std::uint32_t& size) override;
+    long delete_value(platform::RegKey key, std::string_view name) override;
+    long close_key(platform::RegKey key) override;
 
 private:
     // Zero when `key` and `name` are the autostart value, else the code to answer.
-    long check(RegKey key, std::string_view name) const;
+    long check(platform::RegKey key, std::string_view name) const;
     long failed(const Error& error);
 
     posix::PosixFileSystem files_;
@@ -46,4 +46,4 @@ private:
     std::string last_error_;
 };
 
-}  // namespace vorlix::platform::xdg
+}  // namespace vorlix::adapters::xdg

@@ -35,7 +35,7 @@ int& prefer_x11(int& argc) {
 // How the compositor names our windows: on XWayland by their X class, which
 // Qt takes from the application's name; natively by the desktop file's name,
 // or else the executable's.
-platform::wayland::OwnWindows own_windows() {
+adapters::wayland::OwnWindows own_windows() {
     std::string app_id = QCoreApplication::applicationName().toStdString();
     if (QGuiApplication::platformName() != QLatin1String("xcb")) {
         const QString desktop = QGuiApplication::desktopFileName();
@@ -60,12 +60,12 @@ struct Windows {
 // alike; otherwise the X display shows the X11 ones, or nothing, and the
 // X11 adapter's notice says which.
 Windows choose_windows() {
-    if (auto wayland = platform::wayland::WaylandWindowSystem::open(nullptr, own_windows())) {
+    if (auto wayland = adapters::wayland::WaylandWindowSystem::open(nullptr, own_windows())) {
         auto* w = wayland.value().get();
         return {std::move(wayland.value()), [w] { return w->event_fd(); },
                 [w] { w->process_events(); }};
     }
-    auto x11 = platform::x11::X11WindowSystem::open();
+    auto x11 = adapters::x11::X11WindowSystem::open();
     auto* x = x11.get();
     return {std::move(x11), [x] { return x->event_fd(); }, [x] { x->process_events(); }};
 }
@@ -75,7 +75,7 @@ public:
     LinuxPlatform(int& argc, char** argv)
         : app_(prefer_x11(argc), argv),
           windows_(choose_windows()),
-          registry_(platform::xdg::XdgRegistry::config_home_from_environment()) {
+          registry_(adapters::xdg::XdgRegistry::config_home_from_environment()) {
         // While scanning is suspended nothing asks the window system
         // anything; its events are still read as they come, so they never
         // pile up on our connection. A lost connection is watched no more:
@@ -95,12 +95,12 @@ public:
 
 private:
     QApplication app_;
-    platform::qt::QtToolkit toolkit_;
+    adapters::qt::QtToolkit toolkit_;
     Windows windows_;
     std::unique_ptr<QSocketNotifier> events_;
-    platform::xdg::XdgRegistry registry_;
-    platform::xdg::XdgOpenRunner runner_;
-    platform::posix::PosixFileSystem files_;
+    adapters::xdg::XdgRegistry registry_;
+    adapters::xdg::XdgOpenRunner runner_;
+    adapters::posix::PosixFileSystem files_;
 };
 
 }  // namespace

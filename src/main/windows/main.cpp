@@ -1,12 +1,12 @@
 // The Windows composition root: user32 windows and controls, advapi32's
 // registry, kernel32 files and the shell's URL opener.
-#include "app/program.h"
-#include "platform/platform.h"
 #include "adapters/win32/win32_command_runner.h"
 #include "adapters/win32/win32_file_system.h"
 #include "adapters/win32/win32_registry.h"
 #include "adapters/win32/win32_toolkit.h"
 #include "adapters/win32/win32_window_system.h"
+#include "app/program.h"
+#include "platform/platform.h"
 
 namespace vorlix {
 namespace {
@@ -16,11 +16,11 @@ public:
     platform::Services services() { return {toolkit_, windows_, registry_, runner_, files_}; }
 
 private:
-    platform::win32::Win32Toolkit toolkit_;
-    platform::win32::Win32WindowSystem windows_;
-    platform::win32::Win32Registry registry_;
-    platform::win32::Win32CommandRunner runner_;
-    platform::win32::Win32FileSystem files_;
+    adapters::win32::Win32Toolkit toolkit_;
+    adapters::win32::Win32WindowSystem windows_;
+    adapters::win32::Win32Registry registry_;
+    adapters::win32::Win32CommandRunner runner_;
+    adapters::win32::Win32FileSystem files_;
 };
 
 }  // namespace

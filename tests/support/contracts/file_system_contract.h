@@ -22,7 +22,7 @@ protected:
         return bytes.ok() ? bytes.value() : "<" + bytes.error().message + ">";
     }
     Status rewrite(const std::string& name, const std::string& bytes) {
-        return rewrite_file(place.fs(), place.path(name), bytes);
+        return core::rewrite_file(place.fs(), place.path(name), bytes);
     }
     Place place;
 };
