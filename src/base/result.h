@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <variant>
 
@@ -21,6 +22,11 @@ class [[nodiscard]] Result {
 public:
     Result(T value) : v_(std::move(value)) {}
     Result(Error error) : v_(std::move(error)) {}
+    // From the result of a more specific type (a derived adapter's pointer).
+    template <class U>
+    requires std::is_convertible_v<U, T> Result(Result<U> other)
+        : v_(other ? std::variant<T, Error>(std::move(other).value())
+                   : std::variant<T, Error>(other.error())) {}
 
     bool ok() const { return v_.index() == 0; }
     explicit operator bool() const { return ok(); }

@@ -54,4 +54,16 @@ public:
     virtual std::string notice() const = 0;
 };
 
+// A window system that learns of changes through a connection of its own.
+// The composition root watches the descriptor and lets it read what is
+// pending whenever it is readable, so that events never pile up while no
+// walk or look-up runs; every such window system is started the same way.
+class WatchedWindowSystem : public WindowSystem {
+public:
+    // The connection's socket, or -1 without one (never opened, or lost).
+    [[nodiscard]] virtual int event_fd() const = 0;
+    // Reads and handles what is pending, without blocking.
+    virtual void process_events() = 0;
+};
+
 }  // namespace vorlix::platform

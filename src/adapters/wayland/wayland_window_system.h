@@ -33,7 +33,7 @@ struct OwnWindows {
     std::function<std::string(platform::WindowId)> title_of;
 };
 
-class WaylandWindowSystem final : public platform::WindowSystem {
+class WaylandWindowSystem final : public platform::WatchedWindowSystem {
 public:
     // Connects to the named display (nullptr: $WAYLAND_DISPLAY) and binds
     // the toplevel manager. An error, with the reason, when there is no
@@ -56,10 +56,8 @@ public:
     bool post_close(platform::WindowId w) override;
     std::string notice() const override;
 
-    // The connection's socket, or -1 once it is lost. Whoever runs the event
-    // loop watches it and calls process_events() when it is readable.
-    [[nodiscard]] int event_fd() const;
-    void process_events();
+    int event_fd() const override;
+    void process_events() override;
 
     // Round trips to the compositor since the connection was opened: the
     // measure that look-ups cost none, for tests and benchmarks.

@@ -12,7 +12,7 @@
 
 namespace vorlix::adapters::x11 {
 
-class X11WindowSystem final : public platform::WindowSystem {
+class X11WindowSystem final : public platform::WatchedWindowSystem {
 public:
     // Opens $DISPLAY. Never fails: without a display the instance lists and
     // finds nothing, and notice() says why.
@@ -33,11 +33,8 @@ public:
     bool post_close(platform::WindowId w) override;
     std::string notice() const override;
 
-    // The connection's socket, or -1 without one. Whoever runs the event
-    // loop watches it and calls process_events() when it is readable, so
-    // that events do not pile up while no walk or look-up runs.
-    [[nodiscard]] int event_fd() const;
-    void process_events();
+    int event_fd() const override;
+    void process_events() override;
 
     // How many replies this adapter has blocked on since it was opened: the
     // measure of its X round trips, for tests and benchmarks.

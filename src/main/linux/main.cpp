@@ -7,7 +7,6 @@
 #include <QSocketNotifier>
 #include <QWidget>
 #include <cstdlib>
-#include <functional>
 #include <memory>
 
 #include "adapters/posix/posix_file_system.h"
@@ -49,54 +48,55 @@ adapters::wayland::OwnWindows own_windows() {
             }};
 }
 
-// A window system and how to keep it current from the event loop.
-struct Windows {
-    std::unique_ptr<platform::WindowSystem> system;
-    std::function<int()> event_fd;
-    std::function<void()> process_events;
+using OpenedWindows = Result<std::unique_ptr<platform::WatchedWindowSystem>>;
+
+// The window systems a Linux desktop may offer, in the order they are
+// tried; the first that opens is used. A compositor that lists its
+// toplevels shows native and XWayland windows alike. X11 always opens: on a
+// Wayland desktop it sees only the XWayland windows, and without a display
+// it sees nothing; its notice says which.
+constexpr OpenedWindows (*kWindowSystems[])() = {
+    // wlroots' foreign toplevel management (sway, labwc, Wayfire, ...)
+    [] {
+        return OpenedWindows(adapters::wayland::WaylandWindowSystem::open(nullptr, own_windows()));
+    },
+    [] { return OpenedWindows(adapters::x11::X11WindowSystem::open()); },
 };
 
-// A compositor that lists its toplevels shows native and XWayland windows
-// alike; otherwise the X display shows the X11 ones, or nothing, and the
-// X11 adapter's notice says which.
-Windows choose_windows() {
-    if (auto wayland = adapters::wayland::WaylandWindowSystem::open(nullptr, own_windows())) {
-        auto* w = wayland.value().get();
-        return {std::move(wayland.value()), [w] { return w->event_fd(); },
-                [w] { w->process_events(); }};
+std::unique_ptr<platform::WatchedWindowSystem> open_window_system() {
+    for (auto open : kWindowSystems) {
+        if (auto opened = open()) return std::move(opened).value();
     }
-    auto x11 = adapters::x11::X11WindowSystem::open();
-    auto* x = x11.get();
-    return {std::move(x11), [x] { return x->event_fd(); }, [x] { x->process_events(); }};
+    std::abort();  // unreachable: the last choice always opens
 }
 
 class LinuxPlatform {
 public:
     LinuxPlatform(int& argc, char** argv)
         : app_(prefer_x11(argc), argv),
-          windows_(choose_windows()),
+          windows_(open_window_system()),
           registry_(adapters::xdg::XdgRegistry::config_home_from_environment()) {
         // While scanning is suspended nothing asks the window system
         // anything; its events are still read as they come, so they never
         // pile up on our connection. A lost connection is watched no more:
         // its socket would wake the loop for ever.
-        if (const int fd = windows_.event_fd(); fd >= 0) {
+        if (const int fd = windows_->event_fd(); fd >= 0) {
             events_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
             QObject::connect(events_.get(), &QSocketNotifier::activated, [this] {
-                windows_.process_events();
-                if (windows_.event_fd() < 0) events_->setEnabled(false);
+                windows_->process_events();
+                if (windows_->event_fd() < 0) events_->setEnabled(false);
             });
         }
     }
 
     platform::Services services() {
-        return platform::Services{toolkit_, *windows_.system, registry_, runner_, files_};
+        return platform::Services{toolkit_, *windows_, registry_, runner_, files_};
     }
 
 private:
     QApplication app_;
     adapters::qt::QtToolkit toolkit_;
-    Windows windows_;
+    std::unique_ptr<platform::WatchedWindowSystem> windows_;
     std::unique_ptr<QSocketNotifier> events_;
     adapters::xdg::XdgRegistry registry_;
     adapters::xdg::XdgOpenRunner runner_;
