@@ -1,10 +1,13 @@
-# cmake --install: the executable, its desktop entry and its icon. Vorlix
-# keeps its data files beside the executable, so a prefix the user can write
-# to (for example --prefix ~/.local) is the useful one.
+# cmake --install and the Debian package: the executable, its desktop entry,
+# icon and AppStream metainfo. An installed Vorlix that cannot write beside
+# itself keeps its data files in the user's data folder.
 include(GNUInstallDirs)
 install(TARGETS Vorlix RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/art/icon.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps RENAME vorlix.png)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/vorlix.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo RENAME example.kelto.Vorlix.metainfo.xml)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vorlix)
 # The entry names the installed executable; the prefix is known only at
 # install time (cmake --install --prefix), so it is written then.
 install(CODE "
