@@ -14,6 +14,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   libwayland-dev wayland-protocols sway xwayland weston x11-xserver-utils
   lintian desktop-file-utils appstream nsis unzip
+  gnome-shell gjs libsystemd-dev
 )
 
 missing=()
