@@ -70,7 +70,7 @@ public:
     std::string title_text() const override { return inner_->title_text(); }
     void set_title_text(std::string_view text) override { inner_->set_title_text(text); }
     platform::ListBoxView& title_list() override { return list_; }
-    void set_lamp(platform::Colour colour) override { inner_->set_lamp(colour); }
+    void set_lamp(platform::layout::Lamp lamp) override { inner_->set_lamp(lamp); }
     void set_status(std::string_view text) override { inner_->set_status(text); }
     void set_active_picture_visible(bool visible) override {
         inner_->set_active_picture_visible(visible);
@@ -78,9 +78,7 @@ public:
     void set_suspended_picture_visible(bool visible) override {
         inner_->set_suspended_picture_visible(visible);
     }
-    void set_window_button_caption(std::string_view caption) override {
-        inner_->set_window_button_caption(caption);
-    }
+    void set_window_button(bool panel_shown) override { inner_->set_window_button(panel_shown); }
 
 private:
     std::unique_ptr<platform::MainWindowView> inner_;

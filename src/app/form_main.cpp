@@ -91,7 +91,7 @@ void Form_Main::Form_Load() {
 
     state_.shown_titles.clear();
     view_->set_caption(application_caption());
-    view_->set_lamp(kLampGreen);
+    view_->set_lamp(Lamp::Waiting);
     timer_destroy_->set_interval(core::data_files::read_interval(
         services_.files, core::data_files::path_of(app, core::data_files::kConfigName)));
 
@@ -108,17 +108,8 @@ void Form_Main::Form_Load() {
     state_.kill_count = 0;
 
     // Any use of the panel below makes it again when it was closed during a
-    // yield of its load; a new panel gets its height too.
-    unsigned sized = 0;
-    auto ensure_panel_loaded = [&]() -> platform::PanelView* {
-        platform::PanelView* panel = panel_->ensure_loaded();
-        if (panel && panel_->generation() != sized) {
-            panel->set_height(platform::layout::kPanelHeight);
-            sized = panel_->generation();
-        }
-        return panel;
-    };
-    ensure_panel_loaded();
+    // yield of its load.
+    load_panel();
 
     if (line_count > 0) {
         std::string status = "  Blacklist loaded: " + std::to_string(loaded) + " popup filtered";
@@ -138,21 +129,30 @@ void Form_Main::Form_Load() {
     // The pair is centred across, with the docking gap between; the main
     // window alone is centred down.
     const platform::ScreenSize screen = toolkit.screen_size();
-    const platform::PanelView* placed = ensure_panel_loaded();
+    const platform::PanelView* placed = load_panel();
     const float panel_width = placed ? placed->width() : 0.0f;
     view_->move((screen.width - view_->width() - panel_width - windowlist::kDockGap) / 2.0f,
                 (screen.height - view_->height()) / 2.0f);
 
     view_->show();
-    if (auto* panel = ensure_panel_loaded()) {
+    if (auto* panel = load_panel()) {
         panel->show();
         // The design caption already says shown, unless a panel closed during
         // the yields above has changed it.
-        view_->set_window_button_caption(windowlist::kShownCaption);
+        view_->set_window_button(true);
     }
 
     timer_destroy_->set_enabled(true);
-    if (ensure_panel_loaded()) panel_->Timer_PosWindow()->set_enabled(true);
+    if (load_panel()) panel_->Timer_PosWindow()->set_enabled(true);
+}
+
+platform::PanelView* Form_Main::load_panel() {
+    platform::PanelView* panel = panel_->ensure_loaded();
+    if (panel && !panel_->still(sized_)) {
+        panel->set_height(platform::layout::kPanelHeight);
+        sized_ = panel_->life();
+    }
+    return panel;
 }
 
 void Form_Main::Timer_Destroy_Timer() {
@@ -161,7 +161,7 @@ void Form_Main::Timer_Destroy_Timer() {
     if (scanning_ || panel_->refreshing()) return;
     ScopedValue<bool> scanning(scanning_, true);
 
-    view_->set_lamp(kLampRed);
+    view_->set_lamp(Lamp::Scanning);
     panel_->Update_Window_List();
     const int mozilla = core::scanner::mozilla_count(panel_->List_Window().entries());
     if (list_title_.count() > 0) {
@@ -175,7 +175,7 @@ void Form_Main::Timer_Destroy_Timer() {
         core::scanner::walk(list_title_, state_.browser_names, mozilla, state_.kill_count, hooks);
     }
     // A suspend that came during the walk keeps its yellow lamp.
-    view_->set_lamp(timer_destroy_->enabled() ? kLampGreen : kLampYellow);
+    view_->set_lamp(timer_destroy_->enabled() ? Lamp::Waiting : Lamp::Suspended);
 }
 
 void Form_Main::Command_ADD_Click() {
@@ -200,14 +200,12 @@ void Form_Main::Command_REMOVE_Click() {
                                       platform::kMessageBoxExclamationOk);
         return;
     }
-    const int selected = list_title_.selected();
-    if (selected >= 0 && selected < list_title_.count()) list_title_.remove(selected);
+    list_title_.remove(list_title_.selected());
     view_->set_title_text("");
     Save_Blacklist();
 }
 
-void Form_Main::Text_Title_KeyDown(int key_code, int shift) {
-    (void)shift;
+void Form_Main::Text_Title_KeyDown(int key_code) {
     if (key_code == kReturnKey) Command_ADD_Click();
 }
 
@@ -221,31 +219,31 @@ void Form_Main::Command_Timer_Click() {
     timer_destroy_->set_enabled(false);
     view_->set_active_picture_visible(false);
     view_->set_suspended_picture_visible(true);
-    view_->set_lamp(kLampYellow);
+    view_->set_lamp(Lamp::Suspended);
 }
 
 void Form_Main::Command_TimerS_Click() {
     timer_destroy_->set_enabled(true);
     view_->set_suspended_picture_visible(false);
     view_->set_active_picture_visible(true);
-    view_->set_lamp(kLampGreen);
+    view_->set_lamp(Lamp::Waiting);
 }
 
 void Form_Main::Command_Window_Click() {
     auto* panel = panel_->ensure_loaded();
     if (!panel) return;
-    const unsigned generation = panel_->generation();
+    const windowlist::PanelLife life = panel_->life();
     if (!panel->visible()) {
         panel->show();
         panel_->Update_Window_List();
         // Closed during the refresh's yields: its unload has set the caption.
-        if (!panel_->exists() || panel_->generation() != generation) return;
-        view_->set_window_button_caption(windowlist::kShownCaption);
+        if (!panel_->still(life)) return;
+        view_->set_window_button(true);
         view_->title_list().focus();
         panel_->Timer_PosWindow()->set_enabled(true);
     } else {
         panel->hide();
-        view_->set_window_button_caption(windowlist::kHiddenCaption);
+        view_->set_window_button(false);
         view_->title_list().focus();
         panel_->Timer_PosWindow()->set_enabled(false);
     }

@@ -16,9 +16,7 @@
 
 namespace vorlix::app {
 
-using platform::layout::kLampGreen;
-using platform::layout::kLampRed;
-using platform::layout::kLampYellow;
+using platform::layout::Lamp;
 inline constexpr int kReturnKey = 13;
 inline constexpr std::string_view kMessageCaption = "Vorlix";
 
@@ -47,7 +45,7 @@ public:
     // platform::MainWindowEvents
     void Command_ADD_Click() override;
     void Command_REMOVE_Click() override;
-    void Text_Title_KeyDown(int key_code, int shift) override;
+    void Text_Title_KeyDown(int key_code) override;
     void List_Title_Click() override;
     void Command_Timer_Click() override;
     void Command_TimerS_Click() override;
@@ -62,6 +60,9 @@ private:
     // says why it could not be read.
     Status load_browser_names(const std::string& path);
     long long count_lines(const std::optional<std::string>& bytes);
+    // A use of the panel at start-up: loads it when it does not exist and
+    // gives a newly loaded one the main window's idea of its height.
+    platform::PanelView* load_panel();
 
     platform::Services services_;
     core::ProgramState& state_;
@@ -70,6 +71,7 @@ private:
     core::SortedList list_title_;
     BlacklistSave save_;
     windowlist::Form_WindowList* panel_ = nullptr;
+    windowlist::PanelLife sized_;  // the panel given its height last
     bool scanning_ = false;
 };
 

@@ -52,6 +52,7 @@ int SortedList::add_all(std::vector<std::string> entries) {
 }
 
 void SortedList::remove(int pos) {
+    if (pos < 0 || pos >= count()) return;
     entries_.erase(entries_.begin() + pos);
     if (view_) view_->remove(pos);
 }

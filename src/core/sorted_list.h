@@ -34,7 +34,7 @@ public:
     // Entries beyond kMaxEntries are not added; returns how many were.
     int add_all(std::vector<std::string> entries);
 
-    void remove(int pos);  // precondition: 0 <= pos < count()
+    void remove(int pos);  // a position outside the list removes nothing
     void clear();
 
     int count() const { return static_cast<int>(entries_.size()); }

@@ -5,9 +5,11 @@
 #pragma once
 
 #include <array>
-#include <string_view>
+#include <cstdint>
 
-#include "platform/toolkit.h"
+namespace vorlix::platform {
+using Colour = std::uint32_t;  // 0x00BBGGRR, red in the low byte
+}
 
 namespace vorlix::platform::layout {
 
@@ -59,31 +61,23 @@ inline constexpr std::array<MainControl, 7> kMainTabOrder{
     Text_Title,    Command_ADD,    List_Title,    Command_REMOVE,
     Command_Timer, Command_TimerS, Command_Window};
 
-// Command_Window's name follows its caption: the design caption means the
-// panel is shown, so the button hides it.
-inline const char* window_button_name(std::string_view caption) {
-    return caption == kMain[Command_Window].caption ? kMain[Command_Window].spoken
-                                                    : "Show window list";
-}
+// Command_Window says what a press does to the panel: its design caption and
+// name while the panel is shown, these while it is hidden.
+inline constexpr char kWindowButtonHiddenCaption[] = "<<  >>";
+inline constexpr char kWindowButtonHiddenName[] = "Show window list";
 
-// Shape_Status: red while a scan runs, green between scans, yellow while
-// scanning is suspended.
-inline constexpr Colour kLampRed = 0xFF;
-inline constexpr Colour kLampGreen = 0xC000;
-inline constexpr Colour kLampYellow = 0xEEDD;
-
-// The lamp's state as a word, for assistive technology.
-inline const char* lamp_state(Colour colour) {
-    switch (colour) {
-        case kLampRed:
-            return "scanning";
-        case kLampGreen:
-            return "waiting";
-        case kLampYellow:
-            return "suspended";
-        default:
-            return "";
-    }
+// Shape_Status: its design colour until the program starts, then red while
+// a scan runs, green between scans, yellow while scanning is suspended. The
+// word is the state as assistive technology gives it.
+enum class Lamp { Design, Scanning, Waiting, Suspended };
+struct LampLook {
+    Colour colour;
+    const char* word;
+};
+inline constexpr LampLook kLampLooks[] = {
+    {0xFFFF, ""}, {0xFF, "scanning"}, {0xC000, "waiting"}, {0xEEDD, "suspended"}};
+inline constexpr const LampLook& look_of(Lamp lamp) {
+    return kLampLooks[static_cast<int>(lamp)];
 }
 
 // The panel: its client width and its outer height.

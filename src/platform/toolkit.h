@@ -19,14 +19,14 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "platform/form_layout.h"
 #include "platform/window_system.h"
 
 namespace vorlix::platform {
-
-using Colour = std::uint32_t;  // 0x00BBGGRR, red in the low byte
 
 class Timer {
 public:
@@ -64,7 +64,8 @@ public:
     virtual ~MainWindowEvents() = default;
     virtual void Command_ADD_Click() = 0;
     virtual void Command_REMOVE_Click() = 0;
-    virtual void Text_Title_KeyDown(int key_code, int shift) = 0;
+    // The shift state is not looked at, so it is not passed.
+    virtual void Text_Title_KeyDown(int key_code) = 0;
     virtual void List_Title_Click() = 0;
     virtual void Command_Timer_Click() = 0;   // the Active picture
     virtual void Command_TimerS_Click() = 0;  // the Suspended picture
@@ -92,14 +93,14 @@ public:
     // List_Title
     virtual ListBoxView& title_list() = 0;
     // Shape_Status
-    virtual void set_lamp(Colour colour) = 0;
+    virtual void set_lamp(layout::Lamp lamp) = 0;
     // Label_Status
     virtual void set_status(std::string_view text) = 0;
     // Command_Timer (Active) and Command_TimerS (Suspended)
     virtual void set_active_picture_visible(bool visible) = 0;
     virtual void set_suspended_picture_visible(bool visible) = 0;
-    // Command_Window
-    virtual void set_window_button_caption(std::string_view caption) = 0;
+    // Command_Window: its caption and name follow whether the panel is shown.
+    virtual void set_window_button(bool panel_shown) = 0;
 };
 
 // Events of the window-list panel, implemented by the behaviour.
@@ -153,6 +154,9 @@ struct AppInfo {
     std::string exe_name;    // the executable's name without extension
     char separator = '/';    // between the folder and a file name
     std::string exe_suffix;  // ".exe" on Windows, empty elsewhere
+    // Where start-up decided the data files live (an installed copy cannot
+    // write beside itself); unset, the executable's folder.
+    std::optional<std::string> data_folder{};
 };
 
 struct ScreenSize {

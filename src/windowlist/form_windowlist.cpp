@@ -49,7 +49,8 @@ platform::PanelView* Form_WindowList::ensure_loaded() {
 
 void Form_WindowList::Form_Load() {
     view_ = services_.toolkit.create_panel(*this);
-    const unsigned generation = ++generation_;
+    life_ = PanelLife(life_.n_ + 1);
+    const PanelLife life = life_;
     list_window_.attach(nullptr);
     list_window_.clear();
     list_window_.attach(&view_->window_list());
@@ -63,7 +64,7 @@ void Form_WindowList::Form_Load() {
     Dock_Window_List(main_, *view_);
     state_.shown_titles.clear();
     Update_Window_List();
-    if (!still_there(generation)) return;
+    if (!still(life)) return;
     if (autostart::is_registered(services_.registry)) {
         // Raises Check_Autostart_Click, which writes this copy's path again.
         view_->set_autostart_value(1);
@@ -73,7 +74,7 @@ void Form_WindowList::Form_Load() {
 void Form_WindowList::Form_Unload(int& cancel) {
     (void)cancel;  // closing always goes ahead
     if (!view_) return;
-    main_.set_window_button_caption(kHiddenCaption);
+    main_.set_window_button(false);
     if (timer_pos_window_) timer_pos_window_->set_enabled(false);
     timer_pos_window_.reset();
     list_window_.attach(nullptr);
@@ -84,11 +85,11 @@ void Form_WindowList::Form_Unload(int& cancel) {
 
 void Form_WindowList::Update_Window_List() {
     if (!ensure_loaded()) return;
-    const unsigned generation = generation_;
+    const PanelLife life = life_;
     // A nested refresh of the same panel would refill the list under the
     // running one; the running one already brings it up to date.
-    if (refreshing_ == generation) return;
-    ScopedValue<unsigned> refreshing(refreshing_, generation);
+    if (refreshing()) return;
+    ScopedValue<PanelLife> refreshing(refreshing_, life);
 
     // The window system's notice changes, for one, when its display is lost.
     std::string notice = services_.windows.notice();
@@ -119,7 +120,7 @@ void Form_WindowList::Update_Window_List() {
         }
         h = windows.next_top_level(h);
         toolkit.do_events();
-        if (!still_there(generation)) return;
+        if (!still(life)) return;
     }
 
     // The list box holds at most so many titles; compared beyond that, a
@@ -135,7 +136,7 @@ void Form_WindowList::Update_Window_List() {
         for (std::string& title : display) {
             if (list_window_.add(title) >= 0) state_.shown_titles.push_back(std::move(title));
             toolkit.do_events();
-            if (!still_there(generation)) return;
+            if (!still(life)) return;
         }
     }
 

@@ -18,8 +18,6 @@
 
 namespace vorlix::windowlist {
 
-inline constexpr std::string_view kShownCaption = ">>  <<";
-inline constexpr std::string_view kHiddenCaption = "<<  >>";
 inline constexpr std::string_view kSiteCaptionLead = "Visit our site: ";
 inline constexpr std::string_view kOwnNotice = "Click a window to pick its title";
 inline constexpr int kDockIntervalMs = 50;
@@ -36,6 +34,21 @@ std::string strip_browser_suffixes(std::string text, const std::vector<std::stri
 // " - Netscape".
 std::string learnable_name(std::string_view title);
 
+// One life of the panel window, from its load to its unload. A caller that
+// yields keeps the life it began with and asks afterwards whether that panel
+// is still the one there: any yield may close it, and a later use makes a
+// new one.
+class PanelLife {
+public:
+    PanelLife() = default;  // no panel
+    bool operator==(const PanelLife&) const = default;
+
+private:
+    friend class Form_WindowList;
+    explicit PanelLife(unsigned n) : n_(n) {}
+    unsigned n_ = 0;
+};
+
 class Form_WindowList final : public platform::PanelEvents {
 public:
     Form_WindowList(platform::Services services, core::ProgramState& state,
@@ -48,9 +61,10 @@ public:
     // Null only when the panel was closed again during its own load.
     platform::PanelView* ensure_loaded();
     bool exists() const { return view_ != nullptr; }
-    // Counts the panel's creations, so a call that yielded can tell whether
-    // the panel it started with is still the one there.
-    unsigned generation() const { return generation_; }
+    // The panel there now (no panel when none exists), and whether a life
+    // taken earlier is still that one.
+    PanelLife life() const { return view_ ? life_ : PanelLife(); }
+    bool still(PanelLife life) const { return view_ != nullptr && life == life_; }
 
     // Refreshes List_Window from the desktop's windows and learns browser
     // names. A call nested in a running one for the same panel returns at
@@ -58,7 +72,7 @@ public:
     void Update_Window_List();
 
     // True while a refresh of this panel runs (it may be refilling the list).
-    bool refreshing() const { return refreshing_ != 0 && refreshing_ == generation_; }
+    bool refreshing() const { return still(refreshing_); }
 
     const core::SortedList& List_Window() const { return list_window_; }
     // Null while the panel does not exist.
@@ -73,9 +87,6 @@ public:
 
 private:
     void Form_Load();
-    bool still_there(unsigned generation) const {
-        return view_ != nullptr && generation_ == generation;
-    }
     void save_browser_names();
 
     platform::Services services_;
@@ -85,9 +96,9 @@ private:
     std::unique_ptr<platform::PanelView> view_;
     std::unique_ptr<platform::Timer> timer_pos_window_;
     core::SortedList list_window_;
-    unsigned generation_ = 0;
-    unsigned refreshing_ = 0;  // generation of the running refresh, 0 for none
-    std::string notice_;       // the notice the panel shows
+    PanelLife life_;        // of the panel loaded last
+    PanelLife refreshing_;  // whose refresh is running; no panel for none
+    std::string notice_;    // the notice the panel shows
 };
 
 }  // namespace vorlix::windowlist

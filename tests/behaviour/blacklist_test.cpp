@@ -23,14 +23,14 @@ TEST_F(Blacklist, EmptyFieldOrNoSelectionShowsAMessageAndSavesNothing) {
     put_file("Vorlix.dat", "A\r\n");
     start();
     main().events.Command_ADD_Click();
-    main().events.Text_Title_KeyDown(13, 0);  // Return
+    main().events.Text_Title_KeyDown(13);  // Return
     main().text = "keep?";
-    main().events.Text_Title_KeyDown(65, 0);  // other keys are the text box's
+    main().events.Text_Title_KeyDown(65);  // other keys are the text box's
     remove_title(-1);
     EXPECT_EQ(toolkit.boxes, (Lines{"Insert a title!", "Insert a title!", "Select a title!"}));
     EXPECT_EQ(main().text, "keep?");
     EXPECT_EQ(disk.count(FsOp::create_new), 0);
-    main().events.Text_Title_KeyDown(13, 1);
+    main().events.Text_Title_KeyDown(13);
     EXPECT_EQ(titles(), (Lines{"[A]", "[keep?]"}));
 }
 

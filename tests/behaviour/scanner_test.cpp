@@ -13,14 +13,14 @@ TEST_F(ScanTick, RefreshesTheListThenClosesWhatItFindsAndCountsWithTheLampRedMea
     start();
     windows.add("Notes");
     const auto popup = windows.add("a - Microsoft Internet Explorer");
-    platform::Colour lamp = 0;
+    auto lamp = app::Lamp::Design;
     toolkit.after_yields(1, [&] { lamp = main().lamp; });
     ASSERT_TRUE(tick());
-    EXPECT_EQ(lamp, app::kLampRed);
+    EXPECT_EQ(lamp, app::Lamp::Scanning);
     EXPECT_EQ(window_titles(), Lines{"a - Microsoft Internet Explorer"});
     EXPECT_EQ(windows.close_requests, std::vector<platform::WindowId>{popup});
     EXPECT_EQ(main().status, "  Killed 1 popup");
-    EXPECT_EQ(main().lamp, app::kLampGreen);
+    EXPECT_EQ(main().lamp, app::Lamp::Waiting);
 }
 
 TEST_F(ScanTick, TheMozillaCountComesFromTheListAsFilteredAndLearnedNamesAreTriedAtOnce) {
@@ -44,7 +44,7 @@ TEST_F(ScanTick, SuspendAndResumeSwapPicturesLampAndTimer) {
         EXPECT_EQ(Timer_Destroy().enabled(), on);
         EXPECT_EQ(main().active, on);
         EXPECT_EQ(main().suspended, !on);
-        EXPECT_EQ(main().lamp, on ? app::kLampGreen : app::kLampYellow);
+        EXPECT_EQ(main().lamp, on ? app::Lamp::Waiting : app::Lamp::Suspended);
         EXPECT_EQ(tick(), on);
     }
 }

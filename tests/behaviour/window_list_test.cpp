@@ -81,13 +81,13 @@ TEST_F(WindowList, TheButtonHidesAndShowsTheSamePanelRefreshingIt) {
     FakePanel* p = panel();
     click_window_button();
     EXPECT_FALSE(p->shown);
-    EXPECT_EQ(main().button, "<<  >>");
+    EXPECT_FALSE(main().panel_shown);
     EXPECT_FALSE(Timer_PosWindow()->enabled());
     windows.add("New - Microsoft Internet Explorer");
     click_window_button();
     EXPECT_EQ(panel(), p);
     EXPECT_TRUE(p->shown);
-    EXPECT_EQ(main().button, ">>  <<");
+    EXPECT_TRUE(main().panel_shown);
     EXPECT_TRUE(Timer_PosWindow()->enabled());
     EXPECT_EQ(window_titles(), Lines{"New - Microsoft Internet Explorer"});
 }
@@ -98,7 +98,7 @@ TEST_F(WindowList, ClosingStopsDockingATickMakesAHiddenFreshPanelAndTheButtonSho
     panel()->check_iwindows = 0;
     close_panel();
     EXPECT_EQ(panel(), nullptr);
-    EXPECT_EQ(main().button, "<<  >>");
+    EXPECT_FALSE(main().panel_shown);
     EXPECT_EQ(Timer_PosWindow(), nullptr);
     ASSERT_TRUE(tick());
     ASSERT_NE(panel(), nullptr);

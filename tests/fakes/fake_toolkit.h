@@ -68,22 +68,22 @@ struct FakeMainWindow final : platform::MainWindowView {
     std::string title_text() const override { return text; }
     void set_title_text(std::string_view t) override { text = t; }
     platform::ListBoxView& title_list() override { return list; }
-    void set_lamp(platform::Colour colour) override {
+    void set_lamp(platform::layout::Lamp l) override {
         // Red is a scan's first step: red inside a nested tick is a nested scan.
-        if (colour == 0xFF /* red */ && toolkit.firing > 1) ++toolkit.nested_scans;
-        lamp = colour;
+        if (l == platform::layout::Lamp::Scanning && toolkit.firing > 1) ++toolkit.nested_scans;
+        lamp = l;
     }
     void set_status(std::string_view s) override { status = s; }
     void set_active_picture_visible(bool v) override { active = v; }
     void set_suspended_picture_visible(bool v) override { suspended = v; }
-    void set_window_button_caption(std::string_view c) override { button = c; }
+    void set_window_button(bool on) override { panel_shown = on; }
 
     FakeToolkitState& toolkit;
     platform::MainWindowEvents& events;
-    std::string caption, text, status, button = ">>  <<";
+    std::string caption, text, status;
     float x = 0, y = 0;
-    bool shown = false, active = true, suspended = false;
-    platform::Colour lamp = 0xFFFF;
+    bool shown = false, active = true, suspended = false, panel_shown = true;
+    platform::layout::Lamp lamp = platform::layout::Lamp::Design;
     FakeListBox list;
 };
 

@@ -78,7 +78,7 @@ public:
         ASSERT_EQ(state().kill_count, static_cast<double>(windows.close_requests.size()));
         const bool on = Timer_Destroy().enabled();
         ASSERT_EQ(std::tuple(main().lamp, main().active, main().suspended),
-                  std::tuple(on ? app::kLampGreen : app::kLampYellow, on, !on));
+                  std::tuple(on ? app::Lamp::Waiting : app::Lamp::Suspended, on, !on));
         ASSERT_EQ(main().status.find("Could not"), std::string::npos) << main().status;
     }
 

@@ -68,7 +68,7 @@ struct Events final : platform::MainWindowEvents, platform::PanelEvents {
     std::unique_ptr<platform::PanelView> panel;  // let go inside the panel's unload
     void Command_ADD_Click() override { calls.push_back("add"); }
     void Command_REMOVE_Click() override { calls.push_back("remove"); }
-    void Text_Title_KeyDown(int key, int) override { calls.push_back(std::to_string(key)); }
+    void Text_Title_KeyDown(int key) override { calls.push_back(std::to_string(key)); }
     void List_Title_Click() override { calls.push_back("list"); }
     void Command_Timer_Click() override { calls.push_back("active"); }
     void Command_TimerS_Click() override { calls.push_back("suspended"); }

@@ -112,7 +112,7 @@ QAccessibleInterface* accessible_role(const QString& class_name, QObject* object
     if (widget != nullptr && widget->isWindow() && class_name == QLatin1String("QWidget")) {
         return new RoleAccessible(widget, QAccessible::Window);
     }
-    if (dynamic_cast<Lamp*>(object) != nullptr)
+    if (dynamic_cast<StatusLamp*>(object) != nullptr)
         return new RoleAccessible(widget, QAccessible::Graphic);
     if (dynamic_cast<StatusLine*>(object) != nullptr) {
         return new RoleAccessible(widget, QAccessible::StatusBar);
@@ -196,19 +196,18 @@ QRect PictureButton::focus_area() const {
     return QRect(QPoint(0, 0), pixmap().deviceIndependentSize().toSize()).adjusted(1, 1, -1, -1);
 }
 
-Lamp::Lamp(QWidget* parent, const char* name, const char* spoken, platform::Colour colour)
-    : QWidget(parent), colour_(colour) {
+StatusLamp::StatusLamp(QWidget* parent, const char* name, const char* spoken) : QWidget(parent) {
     setObjectName(QLatin1String(name));
     setAccessibleName(QString::fromUtf8(spoken));
-    setAccessibleDescription(QString::fromUtf8(platform::layout::lamp_state(colour)));
+    setAccessibleDescription(QString::fromUtf8(look_of(state_).word));
     setFocusPolicy(Qt::NoFocus);
 }
 
-void Lamp::set_colour(platform::Colour colour) {
-    if (colour == colour_) return;
-    colour_ = colour;
+void StatusLamp::set_state(platform::layout::Lamp state) {
+    if (state == state_) return;
+    state_ = state;
     // Announced to assistive technology as a description change.
-    setAccessibleDescription(QString::fromUtf8(platform::layout::lamp_state(colour)));
+    setAccessibleDescription(QString::fromUtf8(look_of(state).word));
     update();
 }
 
@@ -216,15 +215,15 @@ StatusLine::StatusLine(QWidget* parent, const char* name) : QLabel(parent) {
     setObjectName(QLatin1String(name));
 }
 
-void Lamp::paintEvent(QPaintEvent*) {
+void StatusLamp::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(Qt::black, 1));
-    painter.setBrush(packed_colour(colour_));
+    painter.setBrush(packed_colour(look_of(state_).colour));
     painter.drawEllipse(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
 }
 
-TitleEdit::TitleEdit(QWidget* parent, std::function<void(int, int)> on_key_down)
+TitleEdit::TitleEdit(QWidget* parent, std::function<void(int)> on_key_down)
     : QLineEdit(parent), on_key_down_(std::move(on_key_down)) {
     setObjectName(QStringLiteral("Text_Title"));
 }
@@ -234,11 +233,7 @@ void TitleEdit::keyPressEvent(QKeyEvent* event) {
         QLineEdit::keyPressEvent(event);
         return;
     }
-    // The shift state as the forms toolkit packs it: 1 Shift, 2 Ctrl, 4 Alt.
-    const Qt::KeyboardModifiers mods = event->modifiers();
-    const int shift = (mods & Qt::ShiftModifier ? 1 : 0) | (mods & Qt::ControlModifier ? 2 : 0) |
-                      (mods & Qt::AltModifier ? 4 : 0);
-    if (on_key_down_) on_key_down_(13, shift);
+    if (on_key_down_) on_key_down_(13);
 }
 
 QCheckBox* make_panel_check(QWidget* parent, const char* name, const char* caption) {

@@ -79,17 +79,16 @@ private:
 // The status lamp: a filled circle with a thin dark rim. Assistive
 // technology reads its state ("waiting", "scanning", "suspended") as its
 // description.
-class Lamp : public QWidget {
+class StatusLamp : public QWidget {
 public:
-    Lamp(QWidget* parent, const char* name, const char* spoken, platform::Colour colour);
-    void set_colour(platform::Colour colour);
-    platform::Colour colour() const { return colour_; }
+    StatusLamp(QWidget* parent, const char* name, const char* spoken);
+    void set_state(platform::layout::Lamp state);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    platform::Colour colour_;
+    platform::layout::Lamp state_ = platform::layout::Lamp::Design;
 };
 
 // The status line: its text is its accessible name, so every new line is
@@ -107,13 +106,13 @@ void install_accessible_roles();
 // Text_Title: Return raises the key-down event; other keys are the box's own.
 class TitleEdit : public QLineEdit {
 public:
-    TitleEdit(QWidget* parent, std::function<void(int, int)> on_key_down);
+    TitleEdit(QWidget* parent, std::function<void(int)> on_key_down);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    std::function<void(int, int)> on_key_down_;
+    std::function<void(int)> on_key_down_;
 };
 
 // Bold near-white text on the panel's red.

@@ -29,8 +29,8 @@ public:
         banner->setGeometry(bounds(units_, Image1));
         banner->setAccessibleName(QString::fromUtf8(kMain[Image1].spoken));
 
-        text_ = new TitleEdit(this, [this](int key, int shift) {
-            if (events_ != nullptr) events_->Text_Title_KeyDown(key, shift);
+        text_ = new TitleEdit(this, [this](int key) {
+            if (events_ != nullptr) events_->Text_Title_KeyDown(key);
         });
         text_->setGeometry(bounds(units_, Text_Title));
 
@@ -63,7 +63,7 @@ public:
         active_ = picture(Command_Timer, "active.png", &Events::Command_Timer_Click);
         control[Command_Timer] = active_;
 
-        lamp_ = new Lamp(this, kMain[Shape_Status].name, kMain[Shape_Status].spoken, 0xFFFF);
+        lamp_ = new StatusLamp(this, kMain[Shape_Status].name, kMain[Shape_Status].spoken);
         lamp_->setGeometry(bounds(units_, Shape_Status));
 
         status_ = new StatusLine(this, kMain[Label_Status].name);
@@ -81,7 +81,7 @@ public:
 
     TitleEdit* text() const { return text_; }
     ListBox* list() const { return list_; }
-    Lamp* lamp() const { return lamp_; }
+    StatusLamp* lamp() const { return lamp_; }
     QLabel* status() const { return status_; }
     PictureButton* active() const { return active_; }
     PictureButton* suspended() const { return suspended_; }
@@ -108,7 +108,7 @@ private:
     ListBox* list_;
     PictureButton* suspended_;
     PictureButton* active_;
-    Lamp* lamp_;
+    StatusLamp* lamp_;
     QLabel* status_;
 };
 
@@ -127,7 +127,7 @@ public:
     std::string title_text() const override { return form_->text()->text().toStdString(); }
     void set_title_text(std::string_view text) override { form_->text()->setText(text_of(text)); }
     platform::ListBoxView& title_list() override { return *form_->list(); }
-    void set_lamp(platform::Colour colour) override { form_->lamp()->set_colour(colour); }
+    void set_lamp(Lamp lamp) override { form_->lamp()->set_state(lamp); }
     void set_status(std::string_view text) override { form_->status()->setText(text_of(text)); }
     void set_active_picture_visible(bool visible) override {
         set_picture_visible(form_->active(), visible);
@@ -135,9 +135,12 @@ public:
     void set_suspended_picture_visible(bool visible) override {
         set_picture_visible(form_->suspended(), visible);
     }
-    void set_window_button_caption(std::string_view caption) override {
-        form_->window_button()->setText(text_of(caption));
-        form_->window_button()->setAccessibleName(QString::fromUtf8(window_button_name(caption)));
+    void set_window_button(bool panel_shown) override {
+        const Control& button = kMain[Command_Window];
+        form_->window_button()->setText(
+            QString::fromLatin1(panel_shown ? button.caption : kWindowButtonHiddenCaption));
+        form_->window_button()->setAccessibleName(
+            QString::fromUtf8(panel_shown ? button.spoken : kWindowButtonHiddenName));
     }
 
 private:

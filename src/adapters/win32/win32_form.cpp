@@ -19,11 +19,6 @@ float Resources::twips_y(int px) const {
     return static_cast<float>(static_cast<double>(px) * 1440.0 / dpi_y);
 }
 
-int shift_state() {
-    return (GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
-           (GetKeyState(VK_MENU) < 0 ? 4 : 0);
-}
-
 std::wstring window_text(HWND h) {
     const int n = GetWindowTextLengthW(h);
     if (n <= 0) return {};

@@ -45,8 +45,6 @@ struct Resources {
     float twips_y(int px) const;
 };
 
-// Shift, Ctrl and Alt as the key events report them (1, 2, 4).
-int shift_state();
 std::wstring window_text(HWND h);
 // Draws `bitmap` stretched over `area` of `dc`; a 32-bit one, with its colours
 // premultiplied by its alpha, is blended over what `dc` already shows.

@@ -15,7 +15,6 @@ namespace {
 using namespace platform::layout;
 
 constexpr platform::Colour kLightYellow = 0xC0FFFF;
-constexpr platform::Colour kDesignLamp = 0x00FFFF;
 constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW;
 constexpr DWORD kMainExStyle = 0;
 
@@ -60,7 +59,7 @@ public:
         }
         spoken_[Image1].role = ROLE_SYSTEM_GRAPHIC;
         spoken_[Shape_Status].role = ROLE_SYSTEM_GRAPHIC;
-        spoken_[Shape_Status].description = widen(lamp_state(lamp_));
+        spoken_[Shape_Status].description = widen(look_of(lamp_).word);
         spoken_[Label_Status].role = ROLE_SYSTEM_STATUSBAR;
         HWND tabs[kMainTabOrder.size()] = {};
         for (std::size_t i = 0; i < kMainTabOrder.size(); ++i) tabs[i] = control[kMainTabOrder[i]];
@@ -99,11 +98,11 @@ public:
         SetWindowTextW(text_title_, widen(text).c_str());
     }
     platform::ListBoxView& title_list() override { return title_list_; }
-    void set_lamp(platform::Colour colour) override {
-        if (colour == lamp_) return;
-        lamp_ = colour;
+    void set_lamp(Lamp lamp) override {
+        if (lamp == lamp_) return;
+        lamp_ = lamp;
         InvalidateRect(lamp_control_, nullptr, FALSE);
-        spoken_[Shape_Status].description = widen(lamp_state(colour));
+        spoken_[Shape_Status].description = widen(look_of(lamp).word);
         tell_clients(lamp_control_, EVENT_OBJECT_DESCRIPTIONCHANGE);
     }
     void set_status(std::string_view text) override {
@@ -118,9 +117,11 @@ public:
     void set_suspended_picture_visible(bool visible) override {
         set_picture_visible(suspended_, visible);
     }
-    void set_window_button_caption(std::string_view caption) override {
-        SetWindowTextW(command_window_, widen(caption).c_str());
-        spoken_[Command_Window].name = widen(window_button_name(caption));
+    void set_window_button(bool panel_shown) override {
+        const Control& button = kMain[Command_Window];
+        SetWindowTextW(command_window_,
+                       widen(panel_shown ? button.caption : kWindowButtonHiddenCaption).c_str());
+        spoken_[Command_Window].name = widen(panel_shown ? button.spoken : kWindowButtonHiddenName);
         tell_clients(command_window_, EVENT_OBJECT_NAMECHANGE);
     }
 
@@ -152,7 +153,7 @@ private:
             return code;
         }
         if (msg == WM_KEYDOWN) {
-            self->events_.Text_Title_KeyDown(static_cast<int>(wp), shift_state());
+            self->events_.Text_Title_KeyDown(static_cast<int>(wp));
         } else if (msg == WM_CHAR && wp == L'\r') {
             return 0;  // a single-line edit would only beep
         }
@@ -210,7 +211,7 @@ private:
     // The lamp is a filled circle on the window's own background.
     void draw_lamp(const DRAWITEMSTRUCT& item) {
         paint_background_behind(item);
-        HBRUSH fill = CreateSolidBrush(lamp_);
+        HBRUSH fill = CreateSolidBrush(look_of(lamp_).colour);
         HGDIOBJ old_brush = SelectObject(item.hDC, fill);
         HGDIOBJ old_pen = SelectObject(item.hDC, GetStockObject(BLACK_PEN));
         Ellipse(item.hDC, item.rcItem.left, item.rcItem.top, item.rcItem.right, item.rcItem.bottom);
@@ -289,7 +290,7 @@ private:
     HWND status_ = nullptr;
     Win32ListBox title_list_;
     HBRUSH status_brush_ = nullptr;
-    platform::Colour lamp_ = kDesignLamp;
+    Lamp lamp_ = Lamp::Design;
     bool focus_to_twin_ = false;
     // What assistive technology hears of each control; the controls read it.
     Annotation spoken_[kMainControls];
