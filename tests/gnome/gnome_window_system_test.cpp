@@ -1,0 +1,187 @@
+// The GNOME window system on a real headless GNOME Shell with our extension,
+// native windows and X ones; then the built Vorlix in that session.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+#include <set>
+
+#include "adapters/gnome/gnome_window_system.h"
+#include "adapters/x11/x11_window_system.h"
+#include "session.h"
+#include "x_client.h"
+
+namespace vorlix::test {
+namespace {
+
+using adapters::gnome::GnomeWindowSystem;
+using platform::WindowId;
+
+// A session of its own: a stand-in system bus (the shell stops in its
+// log-in manager code without one), a session bus, settings in a key file
+// and the extension in a private data folder.
+class GnomeShell {
+public:
+    explicit GnomeShell(bool extension_enabled) {
+        std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
+        // Vorlix installed as `cmake --install` does; its share/ is this
+        // session's data folder, where GNOME looks for a user's extensions.
+        ::waitpid(spawn({VORLIX_CMAKE, "--install", VORLIX_BUILD_DIR, "--prefix", dir.path()}, {},
+                        dir.file("install.log")),
+                  nullptr, 0);
+        std::filesystem::create_directories(dir.file("config/glib-2.0/settings"));
+        write_file(dir.file("config/glib-2.0/settings/keyfile"),
+                   std::string("[org/gnome/shell]\nenabled-extensions=[") +
+                       (extension_enabled ? "'windows@vorlix'" : "") + "]\n");
+        for (const char* bus : {"system", "session"}) {
+            buses.push_back(spawn({"dbus-daemon", "--session", "--nofork", "--print-address=1",
+                                   "--address=unix:path=" + dir.file(bus)},
+                                  {}, dir.file(std::string(bus) + ".log")));
+            wait_until([&] { return read_file(dir.file(std::string(bus) + ".log")).has_value(); });
+        }
+        env = {"XDG_RUNTIME_DIR=" + dir.path().string(),
+               "HOME=" + dir.path().string(),
+               "XDG_DATA_HOME=" + dir.file("share"),
+               "XDG_CONFIG_HOME=" + dir.file("config"),
+               "GSETTINGS_BACKEND=keyfile",
+               "DBUS_SESSION_BUS_ADDRESS=" + bus_address(),
+               "DBUS_SYSTEM_BUS_ADDRESS=unix:path=" + dir.file("system")};
+        shell = spawn({"gnome-shell", "--headless", "--wayland", "--wayland-display=vorlix-gnome",
+                       "--virtual-monitor", "1024x768"},
+                      env, dir.file("log"));
+        wait_until([&] {  // its X display, as its log tells it, and the key to it
+            const std::string log = read_file(dir.file("log")).value_or("");
+            const auto at = log.find("Using public X11 display ");
+            if (at == std::string::npos) return false;
+            x_display = log.substr(at + 25, log.find(',', at) - at - 25);
+            for (const auto& f : std::filesystem::directory_iterator(dir.path()))
+                if (f.path().filename().string().starts_with(".mutter-Xwaylandauth"))
+                    return ::setenv("XAUTHORITY", f.path().c_str(), 1), true;
+            return false;
+        });
+        ::setenv("XDG_RUNTIME_DIR", dir.path().c_str(), 1);
+        ::setenv("WAYLAND_DISPLAY", "vorlix-gnome", 1);
+        ::setenv("DISPLAY", x_display.c_str(), 1);
+        x11 = adapters::x11::X11WindowSystem::open();
+    }
+    ~GnomeShell() {
+        stop_child(shell);
+        for (const pid_t bus : buses) stop_child(bus);
+    }
+    std::string bus_address() const { return "unix:path=" + dir.file("session"); }
+    // The adapter, once the shell is on the bus and, if `listed`, the
+    // extension has answered.
+    std::unique_ptr<GnomeWindowSystem> windows(bool listed = true) const {
+        std::unique_ptr<GnomeWindowSystem> ws;
+        wait_until([&] {
+            auto opened = GnomeWindowSystem::open(bus_address().c_str(), x11.get());
+            if (opened) ws = std::move(opened).value();
+            return ws != nullptr;
+        });
+        if (listed) wait_until([&] { return ws->process_events(), ws->notice().empty(); });
+        return ws;
+    }
+    // gnome-extensions, in this session.
+    void extensions(const char* command) const {
+        ::waitpid(spawn({"gnome-extensions", command, adapters::gnome::kExtensionUuid}, env,
+                        dir.file("log")),
+                  nullptr, 0);
+    }
+
+    TempDir dir;
+    std::unique_ptr<adapters::x11::X11WindowSystem> x11;
+    std::vector<pid_t> buses;
+    std::vector<std::string> env;
+    pid_t shell = -1;
+    std::string x_display;
+};
+
+std::set<std::string> titles(platform::WindowSystem& ws) {
+    std::set<std::string> titles;
+    for (WindowId h = ws.first_top_level(0); h != 0; h = ws.next_top_level(h))
+        titles.insert(ws.title(h));
+    return titles;
+}
+
+TEST(OnGnomeShell, ListsNativeAndXWindowsFindsThemWithoutARoundTripAndClosesEachItsWay) {
+    GnomeShell gnome(true);
+    const auto ws = gnome.windows();
+    ASSERT_EQ(ws->notice(), "");
+    std::optional<NativeWindow> obeys(std::in_place, "Native - Netscape 6");
+    NativeWindow ignores("Ignores - Netscape 6");
+    XClient x(gnome.x_display, true);
+    const auto deletable = x.create("X11 - Mozilla 1.7"), stubborn = x.create("Stubborn", false);
+    x.map(deletable), x.map(stubborn);
+    const std::set<std::string> all = {"Native - Netscape 6", "Ignores - Netscape 6",
+                                       "X11 - Mozilla 1.7", "Stubborn"};
+    ASSERT_TRUE(wait_until([&] { return titles(*ws) == all; }));
+    const auto trips = ws->round_trips();
+    EXPECT_EQ(ws->find_by_title("x11 - MOZILLA 1.7"), deletable) << "X windows by their X ids";
+    const WindowId native = ws->find_by_title("NATIVE - netscape 6"),
+                   other = ws->find_by_title("Ignores - Netscape 6");
+    obeys->retitle("Changed - Netscape");
+    EXPECT_TRUE(wait_until([&] { return ws->find_by_title("changed - NETSCAPE") == native; }));
+    EXPECT_EQ(ws->round_trips(), trips);
+
+    const WindowId first = ws->first_top_level(0);  // a walk begins
+    EXPECT_TRUE(ws->post_close(native));
+    EXPECT_TRUE(obeys->asked());
+    obeys.reset();  // and goes, as asked
+    EXPECT_TRUE(wait_until([&] { return !ws->is_visible(native); }));
+    EXPECT_FALSE(ws->post_close(native)) << "a window that went away is asked nothing";
+    std::vector<WindowId> rest;
+    for (WindowId h = first; h != 0; h = ws->next_top_level(h)) rest.push_back(h);
+    EXPECT_EQ(rest.size(), 3u) << "the walk passes over it";
+    EXPECT_TRUE(ws->post_close(other));
+    EXPECT_TRUE(ignores.asked());
+    ignores.retitle("Still here");  // it stays, under the same id
+    EXPECT_TRUE(wait_until([&] { return ws->find_by_title("Still here") == other; }));
+    EXPECT_TRUE(ws->post_close(deletable));
+    EXPECT_TRUE(x.wait_for_close_request(deletable, std::chrono::seconds(10)));
+    EXPECT_FALSE(ws->post_close(stubborn)) << "the shell would kill its client";
+    EXPECT_TRUE(x.alive());
+}
+
+TEST(OnGnomeShell, WithoutTheExtensionX11AloneAnswersAndTheNoticeSaysHowToTurnItOn) {
+    GnomeShell gnome(false);
+    const auto ws = gnome.windows(false);
+    const std::string off =
+        std::string("Run: gnome-extensions enable ") + adapters::gnome::kExtensionUuid;
+    EXPECT_EQ(ws->notice(), off);
+    const NativeWindow native("Native");
+    XClient x(gnome.x_display, true);
+    x.map(x.create("X11"));
+    EXPECT_TRUE(wait_until([&] { return titles(*ws) == std::set<std::string>{"X11"}; }));
+    gnome.extensions("enable");
+    EXPECT_TRUE(wait_until([&] { return titles(*ws) == std::set<std::string>{"Native", "X11"}; }));
+    EXPECT_EQ(ws->notice(), "");
+    gnome.extensions("disable");
+    EXPECT_TRUE(wait_until([&] { return ws->process_events(), ws->notice() == off; }));
+    stop_child(std::exchange(gnome.shell, -1));  // the shell goes, Vorlix stays
+    EXPECT_TRUE(wait_until([&] { return titles(*ws).empty(); }));
+    EXPECT_EQ(ws->notice(), off);
+}
+
+// The built Vorlix closes the native pop-up, leaves its namesake without a
+// browser's name open, and never asks an X window that does not take
+// WM_DELETE_WINDOW (looked up first, in the same tick).
+TEST(OnGnomeShell, VorlixClosesTheNativePopupAndSparesTheRest) {
+    GnomeShell gnome(true);
+    gnome.windows();
+    NativeWindow popup("Win a prize - Microsoft Internet Explorer"), page("Win a prize");
+    XClient x(gnome.x_display, true);
+    x.map(x.create("Stubborn - Microsoft Internet Explorer", false));
+    write_file(gnome.dir.file("bin/Vorlix.dat"), "Stubborn\r\nWin a prize\r\n");
+    write_file(gnome.dir.file("bin/Vorlix.cfg"), "Timer=500\r\n");
+    const pid_t vorlix = spawn({gnome.dir.file("bin/Vorlix")}, gnome.env);
+    EXPECT_TRUE(popup.asked());
+    EXPECT_FALSE(page.asked(std::chrono::milliseconds(100)));
+    EXPECT_TRUE(x.alive()) << "its client was killed";
+    EXPECT_TRUE(x.close_requests().empty());
+    stop_child(vorlix);
+}
+
+}  // namespace
+}  // namespace vorlix::test
