@@ -7,7 +7,8 @@ import pathlib, re, sys
 # Bottom first. A file may include its own folder and any lower layer.
 LAYERS = [
     ["base"], ["platform"], ["core"], ["autostart"], ["windowlist"], ["app"],
-    ["adapters/posix"], ["adapters/xdg", "adapters/x11", "adapters/wayland", "adapters/qt", "adapters/win32"],
+    ["adapters/posix", "adapters/x11"], ["adapters/xdg", "adapters/wayland", "adapters/kwin", "adapters/gnome", "adapters/qt",
+     "adapters/win32"],
     ["main/linux", "main/windows"],
 ]
 RANK = {folder: i for i, layer in enumerate(LAYERS) for folder in layer}

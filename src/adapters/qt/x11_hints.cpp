@@ -1,86 +1,31 @@
 #include "adapters/qt/x11_hints.h"
 
-#include <xcb/xcb.h>
-
 #include <QGuiApplication>
-#include <algorithm>
-#include <array>
-#include <chrono>
-#include <cstdlib>
-#include <cstring>
-#include <memory>
-#include <thread>
-#include <vector>
+
+#include "adapters/x11/x11_hints.h"
 
 namespace vorlix::adapters::qt {
 namespace {
 
-xcb_atom_t intern(xcb_connection_t* c, const char* name) {
-    const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::uint16_t(std::strlen(name)), name),
-                              nullptr),
-        &std::free);
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+// Qt's own connection, which owns our windows; none off X11.
+xcb_connection_t* connection() {
+    auto* x = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x != nullptr ? x->connection() : nullptr;
 }
-
-std::vector<std::uint32_t> property_longs(xcb_connection_t* c, xcb_window_t w, xcb_atom_t property,
-                                          xcb_atom_t type, std::uint32_t longs) {
-    const std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
-        xcb_get_property_reply(c, xcb_get_property(c, 0, w, property, type, 0, longs), nullptr),
-        &std::free);
-    if (!reply || reply->format != 32 || reply->type != type) return {};
-    const auto* data = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
-    return {data, data + xcb_get_property_value_length(reply.get()) / 4};
-}
-
-// A window manager answers within milliseconds; one that offers the
-// request but never answers delays start-up by no more than this.
-constexpr std::chrono::milliseconds kFrameWait{500};
 
 }  // namespace
 
 QMargins frame_to_come(QWidget& window) {
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (x11 == nullptr || x11->connection() == nullptr) return {};
-    xcb_connection_t* c = x11->connection();
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-    const xcb_atom_t request = intern(c, "_NET_REQUEST_FRAME_EXTENTS");
-    const auto supported =
-        property_longs(c, root, intern(c, "_NET_SUPPORTED"), XCB_ATOM_ATOM, 4096);
-    if (std::find(supported.begin(), supported.end(), request) == supported.end()) return {};
-
-    const auto id = static_cast<xcb_window_t>(window.winId());
-    xcb_client_message_event_t ev{};
-    ev.response_type = XCB_CLIENT_MESSAGE;
-    ev.format = 32;
-    ev.window = id;
-    ev.type = request;
-    xcb_send_event(c, 0, root,
-                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char*>(&ev));
-    xcb_flush(c);
-    const xcb_atom_t extents = intern(c, "_NET_FRAME_EXTENTS");
-    const auto until = std::chrono::steady_clock::now() + kFrameWait;
-    do {
-        const auto e = property_longs(c, id, extents, XCB_ATOM_CARDINAL, 4);  // l, r, t, b
-        if (e.size() == 4) return QMargins(int(e[0]), int(e[2]), int(e[1]), int(e[3]));
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    } while (std::chrono::steady_clock::now() < until);
-    return {};
+    xcb_connection_t* c = connection();
+    if (c == nullptr) return {};
+    const auto e = x11::frame_to_come(c, static_cast<xcb_window_t>(window.winId()));
+    return QMargins(e.left, e.top, e.right, e.bottom);
 }
 
 void keep_off_taskbar(QWidget& window) {
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (x11 == nullptr || x11->connection() == nullptr) return;
-    xcb_connection_t* c = x11->connection();
-    const auto id = static_cast<xcb_window_t>(window.winId());
-    const std::array<xcb_atom_t, 2> states = {intern(c, "_NET_WM_STATE_SKIP_TASKBAR"),
-                                              intern(c, "_NET_WM_STATE_SKIP_PAGER")};
-    // Before the window is mapped the state is a plain property, which the
-    // window manager reads when it maps the window.
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, intern(c, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32,
-                        std::uint32_t(states.size()), states.data());
-    xcb_flush(c);
+    if (xcb_connection_t* c = connection()) {
+        x11::keep_off_taskbar(c, static_cast<xcb_window_t>(window.winId()));
+    }
 }
 
 }  // namespace vorlix::adapters::qt
