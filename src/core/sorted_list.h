@@ -13,7 +13,9 @@ namespace vorlix::core {
 
 class SortedList {
 public:
-    // The toolkit's list boxes count in 16-bit signed positions.
+    // Positions and counts are 16-bit signed numbers, so a list holds at most
+    // this many entries on every platform, though Qt's and Win32's list boxes
+    // would take more.
     static constexpr int kMaxEntries = 32767;
 
     SortedList() = default;
