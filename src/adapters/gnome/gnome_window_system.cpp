@@ -64,8 +64,6 @@ struct GnomeWindowSystem::State {
     std::uint64_t clock = 0;
     std::chrono::steady_clock::time_point last_read{};
 
-    bool live() const { return !lost; }
-
     void pump(bool force = false) {
         if (lost) return;
         const auto now = std::chrono::steady_clock::now();
