@@ -26,6 +26,10 @@ public:
     platform::WindowId find_by_title(std::string_view title) override {
         return inner_.find_by_title(title);
     }
+    std::optional<platform::WindowId> find_by_keys(const TitleKey& head,
+                                                   const TitleKey& tail) override {
+        return inner_.find_by_keys(head, tail);
+    }
     bool post_close(platform::WindowId w) override { return inner_.post_close(w); }
     std::string notice() const override { return inner_.notice(); }
 
@@ -41,6 +45,11 @@ public:
     platform::WindowId find_by_title(std::string_view title) override {
         ++lookups_;
         return ForwardingWindowSystem::find_by_title(title);
+    }
+    std::optional<platform::WindowId> find_by_keys(const TitleKey& head,
+                                                   const TitleKey& tail) override {
+        ++lookups_;
+        return ForwardingWindowSystem::find_by_keys(head, tail);
     }
 
 private:

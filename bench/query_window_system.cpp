@@ -37,8 +37,16 @@ QueryWindowSystem::~QueryWindowSystem() {
 }
 
 platform::WindowId QueryWindowSystem::find_by_title(std::string_view title) {
+    return find_key(text::title_key(title));
+}
+
+std::optional<platform::WindowId> QueryWindowSystem::find_by_keys(const TitleKey& head,
+                                                                  const TitleKey& tail) {
+    return find_key(head.text + tail.text);
+}
+
+platform::WindowId QueryWindowSystem::find_key(const std::string& wanted) {
     if (xcb_connection_has_error(c_) != 0) return 0;
-    const std::string wanted = text::fold_case(text::normalize_title(title));
     ++replies_;
     ++round_trips_;
     Reply<xcb_query_tree_reply_t> tree(
@@ -64,7 +72,7 @@ platform::WindowId QueryWindowSystem::find_by_title(std::string_view title) {
         if (!r || r->format != 8) continue;
         std::string name(static_cast<const char*>(xcb_get_property_value(r.get())),
                          static_cast<std::size_t>(xcb_get_property_value_length(r.get())));
-        if (text::fold_case(text::normalize_title(name)) == wanted) found = kids[n - 1 - k];
+        if (text::title_key(name) == wanted) found = kids[n - 1 - k];
     }
     return found;
 }

@@ -30,8 +30,12 @@ public:
     std::uint64_t round_trips() const { return round_trips_; }
 
     platform::WindowId find_by_title(std::string_view title) override;
+    std::optional<platform::WindowId> find_by_keys(const TitleKey& head,
+                                                   const TitleKey& tail) override;
 
 private:
+    platform::WindowId find_key(const std::string& wanted);
+
     xcb_connection_t* c_;
     xcb_window_t root_ = 0;
     xcb_atom_t net_wm_name_ = XCB_ATOM_NONE;

@@ -29,6 +29,12 @@ public:
         const std::string t(title);
         return adapters::win32::to_id(FindWindowA(nullptr, t.c_str()));
     }
+    // FindWindowA ignores case, and these titles are plain ASCII: their key
+    // finds the same window.
+    std::optional<platform::WindowId> find_by_keys(const TitleKey& head,
+                                                   const TitleKey& tail) override {
+        return find_by_title(head.text + tail.text);
+    }
 };
 
 }  // namespace
@@ -76,7 +82,7 @@ int main() {
         const TickResult ours = time_tick(toolkit, table, none, data);
         const double per = (ours.tick_ms - ours.refresh_ms) * 1000.0 / ours.lookups;
         row("6 scan tick under Wine (win32 yields)", size, ours.tick_ms, "ms",
-            big ? "<= 300 ms" : "-", big ? met(ours.tick_ms <= 300) : "-",
+            big ? "<= 10 ms" : "-", big ? met(ours.tick_ms <= 10) : "-",
             std::to_string(ours.lookups) + " look-ups, " + fixed(per) +
                 " us each incl. yield; refresh " + fixed(ours.refresh_ms) + " ms");
         // Raw FindWindowA over the full list would take a minute: the first
@@ -92,7 +98,7 @@ int main() {
         if (big) {
             const TickResult trial = time_tick(toolkit, table, none, data, 1000);
             row("6 scan tick under Wine (trial: yield at most every 1000 us)", size, trial.tick_ms,
-                "ms", "<= 300 ms", met(trial.tick_ms <= 300),
+                "ms", "<= 10 ms", met(trial.tick_ms <= 10),
                 "longest stretch without a yield " + fixed(trial.longest_gap_ms) + " ms");
         }
     }

@@ -16,7 +16,7 @@ if [ "${1:-}" = "--quick" ]; then
     idle=10
 fi
 
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVORLIX_BUILD_TESTS=OFF >/dev/null
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVORLIX_BUILD_TESTS=ON >/dev/null
 cmake --build "$build" --target core_bench x11_lookup_bench scan_bench window_list_bench \
     process_bench Vorlix >/dev/null
 
@@ -47,7 +47,7 @@ fi
 # Benchmark 6 under Wine, from a Windows build of the same tree.
 win=$build/win
 if cmake -S "$root" -B "$win" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DVORLIX_BUILD_TESTS=OFF >/dev/null 2>&1 &&
+    -DCMAKE_BUILD_TYPE=Release -DVORLIX_BUILD_TESTS=ON >/dev/null 2>&1 &&
     cmake --build "$win" --target wine_scan_bench >/dev/null 2>&1; then
     export VORLIX_WINE_BUILD="$win"
     run "$root/tools/wine/run.sh" "$win/bench/wine_scan_bench.exe"

@@ -168,4 +168,16 @@ std::string title_key(std::string_view title) {
     return fold_case(ascii ? title : normalize_title(title));
 }
 
+bool key_joins(std::string_view title) {
+    char32_t before = 0, last = 0;
+    for (std::size_t i = 0; i < title.size();) {
+        const Decoded d = decode(title, i);
+        i += d.size;
+        if (d.valid && is_invisible_format(d.cp)) continue;
+        before = last;
+        last = d.cp;
+    }
+    return !(before == ' ' && (last == 0x2013 || last == 0x2014));
+}
+
 }  // namespace vorlix::text

@@ -36,4 +36,9 @@ std::string normalize_title(std::string_view title);
 // for a title looked up alike: the title read as above, then case-folded.
 std::string title_key(std::string_view title);
 
+// Whether title_key(title + rest) is title_key(title) + title_key(rest) for
+// every `rest` that starts with a blank. Not so when the title, read, ends
+// in a blank and an en or em dash: the blank makes that dash a separator.
+bool key_joins(std::string_view title);
+
 }  // namespace vorlix::text

@@ -26,6 +26,7 @@ int SortedList::add(std::string entry) {
     if (count() >= kMaxEntries) return -1;
     const auto it = std::upper_bound(entries_.begin(), entries_.end(), entry, less);
     const int pos = static_cast<int>(it - entries_.begin());
+    keys_.insert(keys_.begin() + pos, std::nullopt);
     entries_.insert(it, std::move(entry));
     if (view_) view_->insert(pos, entries_[static_cast<std::size_t>(pos)]);
     return pos;
@@ -47,6 +48,7 @@ int SortedList::add_all(std::vector<std::string> entries) {
                std::make_move_iterator(entries.begin()), std::make_move_iterator(entries.end()),
                std::back_inserter(merged), less);
     entries_ = std::move(merged);
+    keys_.assign(entries_.size(), std::nullopt);
     attach(view_);
     return added;
 }
@@ -54,12 +56,23 @@ int SortedList::add_all(std::vector<std::string> entries) {
 void SortedList::remove(int pos) {
     if (pos < 0 || pos >= count()) return;
     entries_.erase(entries_.begin() + pos);
+    keys_.erase(keys_.begin() + pos);
     if (view_) view_->remove(pos);
 }
 
 void SortedList::clear() {
     entries_.clear();
+    keys_.clear();
     if (view_) view_->clear();
+}
+
+const EntryKey& SortedList::key_at(int pos) const {
+    auto& key = keys_.at(static_cast<std::size_t>(pos));
+    if (!key) {
+        const std::string title = entry_title(at(pos));
+        key = EntryKey{TitleKey(text::title_key(title)), text::key_joins(title)};
+    }
+    return *key;
 }
 
 int SortedList::selected() const {

@@ -3,13 +3,21 @@
 // disagree and both platforms show the same order.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/title_index.h"
 #include "platform/toolkit.h"
 
 namespace vorlix::core {
+
+// An entry's title as the scan looks it up.
+struct EntryKey {
+    TitleKey key;       // of the title
+    bool joins = true;  // text::key_joins(title)
+};
 
 class SortedList {
 public:
@@ -42,12 +50,16 @@ public:
     int count() const { return static_cast<int>(entries_.size()); }
     const std::string& at(int pos) const { return entries_.at(static_cast<std::size_t>(pos)); }
     const std::vector<std::string>& entries() const { return entries_; }
+    // Keyed when first asked for after the entry arrived, so loading a long
+    // list costs no more than before and a scan keys nothing twice.
+    const EntryKey& key_at(int pos) const;
 
     // The view's selection; -1 without a view.
     int selected() const;
 
 private:
     std::vector<std::string> entries_;
+    mutable std::vector<std::optional<EntryKey>> keys_;  // beside entries_
     platform::ListBoxView* view_ = nullptr;
 };
 

@@ -3,8 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "base/title_index.h"
 
 namespace vorlix::platform {
 
@@ -41,6 +44,16 @@ public:
     // when several qualify; 0 when none does. Must not cost a round trip to
     // another process.
     virtual WindowId find_by_title(std::string_view title) = 0;
+
+    // The same look-up for a title whose key (text::title_key) is
+    // head.text + tail.text, keyed by the caller once for many look-ups:
+    // builds no text, allocates nothing, and may answer from what the
+    // adapter knew up to a millisecond before. Nothing when the window
+    // system has no such look-up: the caller then builds the title.
+    virtual std::optional<WindowId> find_by_keys(const TitleKey& head, const TitleKey& tail) {
+        (void)head, (void)tail;
+        return std::nullopt;
+    }
 
     // Asks the window to close (the window system's polite close message).
     // Does not wait and never destroys or kills the window's client. False

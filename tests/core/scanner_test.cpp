@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "base/text.h"
+#include "base/title_index.h"
 
 namespace vorlix::core::scanner {
 namespace {
@@ -15,7 +18,8 @@ namespace {
 using Strings = std::vector<std::string>;
 using Ids = std::vector<platform::WindowId>;
 
-// Windows by title, found ignoring case as the window systems do.
+// Windows by title, found by key as the window systems do; `keyed`: by keys
+// taken once, when the title's key joins (the key is what is recorded).
 struct Desk {
     std::map<std::string, platform::WindowId> windows;
     Strings lookups, statuses;
@@ -23,19 +27,26 @@ struct Desk {
     platform::WindowId refuses = 0;  // no request can be sent to it
     int yields = 0;
     std::function<void(int)> on_yield;  // with the yield's number, from 1
+    bool keyed = false;
 
+    platform::WindowId find(std::string key) {
+        lookups.push_back(key);
+        for (const auto& [title, id] : windows) {
+            if (text::title_key(title) == text::title_key(key)) return id;
+        }
+        return 0;
+    }
     Hooks hooks() {
-        return Hooks{
-            [this](const std::string& candidate) -> platform::WindowId {
-                lookups.push_back(candidate);
-                for (const auto& [title, id] : windows) {
-                    if (text::equal_ignore_case(title, candidate)) return id;
-                }
-                return 0;
-            },
+        Hooks h{
+            [this](const std::string& candidate) { return find(candidate); },
             [this](platform::WindowId id) { return id != refuses && (closed.push_back(id), true); },
             [this] { on_yield ? on_yield(++yields) : void(++yields); },
             [this](double n) { statuses.push_back(killed_status(n)); }};
+        if (keyed)
+            h.find_keys = [this](const TitleKey& t, const TitleKey& s) {
+                return find(t.text + s.text);
+            };
+        return h;
     }
 };
 
@@ -59,6 +70,63 @@ TEST(ScannerWalk, EveryTitleWithEveryNameYieldingAfterEachLookUpClosingAndCounti
     EXPECT_EQ(killed_status(9007199254740992.0), "  Killed 9007199254740992 popup");
 }
 
+// Over random titles made of the pieces the text tests use (case, dashes,
+// invisible marks, stray bytes), windows titled with every separator: the
+// keyed look-up finds exactly what the built candidate finds.
+TEST(ScannerWalk, KeyedLookUpsFindWhatBuiltCandidatesFind) {
+    std::mt19937 rng(19);
+    const Strings pieces{"Win a prize",
+                         "Page",
+                         " ",
+                         "-",
+                         "\xE2\x80\x93",
+                         "\xE2\x80\x94",
+                         "\xE2\x80\x8B",
+                         "\xE2\x80\x8F",
+                         "\xC3\x84rger",
+                         "\xCE\xA3\xCF\x82",
+                         "\xC4",
+                         "\xFF",
+                         "x"};
+    const Strings seps{" - ", " \xE2\x80\x93 ", " \xE2\x80\x94 ", " -\xE2\x80\x8B ", "  - "};
+    const Strings names{"X", "Mozilla", "\xE2\x80\x94 Edge", "\xE2\x80\x8Bx -"};
+    auto pick = [&](const Strings& from) { return from[rng() % from.size()]; };
+    SortedList bl;
+    for (int i = 0; i < 300; ++i) {
+        std::string t;
+        for (auto n = rng() % 5; n-- > 0;) t += pick(pieces);
+        bl.add(make_entry(t));
+    }
+    TitleIndex windows;
+    for (TitleIndex::Id id = 1; id <= 2000; ++id) {
+        std::string t = entry_title(bl.at(static_cast<int>(rng() % 300)));
+        for (char& c : t) c = rng() % 2 && c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+        windows.insert(id, text::title_key(t + pick(seps) + pick(names)), id % 5);
+        if (id % 3 == 0) windows.remove(id - 1);
+    }
+    int keyed = 0;
+    auto found_by = [&](bool with_keys) {
+        Ids found;
+        Hooks hooks{[&](const std::string& c) {
+                        return found.emplace_back(windows.find(text::title_key(c)));
+                    },
+                    [](platform::WindowId) { return false; },
+                    {},
+                    {}};
+        if (with_keys)
+            hooks.find_keys = [&](const TitleKey& title, const TitleKey& suffix) {
+                return ++keyed, found.emplace_back(windows.find(title, suffix));
+            };
+        double kills = 0;
+        walk(bl, names, 0, kills, hooks);
+        return found;
+    };
+    const Ids plain = found_by(false);
+    EXPECT_EQ(found_by(true), plain);
+    EXPECT_GT(std::count_if(plain.begin(), plain.end(), [](auto id) { return id != 0; }), 200);
+    EXPECT_LT(keyed, static_cast<int>(plain.size()));  // titles ending in a blank and a dash: built
+}
+
 TEST(ScannerSparing, ExactlyOneMozillaEntrySparesEveryNameWithMozillaInIt) {
     SortedList bl;
     fill(bl, {"A"});
@@ -77,22 +145,27 @@ TEST(ScannerSparing, ExactlyOneMozillaEntrySparesEveryNameWithMozillaInIt) {
 }
 
 TEST(ScannerReentrancy, ListsChangingDuringTheYields) {
-    SortedList bl;
-    fill(bl, {"B", "D"});
-    Strings names{"X", "Y"};
-    Desk desk;
-    desk.windows = {{"A - Y", 1}};
-    desk.on_yield = [&](int n) {
-        if (n == 1) bl.add(make_entry("A"));  // shifts B to position 1
-        if (n == 1) names.push_back("Z");     // tried from the next position on
-        if (n == 2) desk.windows.clear();     // closed by its owner meanwhile
-        if (n == 3) bl.remove(0);             // D comes back to position 1
-    };
-    double kills = 0;
-    walk(bl, names, 0, kills, desk.hooks());
-    // The entry count (2) was read once; the third title waits for the next tick.
-    EXPECT_EQ(desk.lookups, (Strings{"B - X", "A - Y", "B - X", "D - Y", "D - Z"}));
-    EXPECT_EQ(desk.closed, Ids{1});
+    for (const bool keyed : {false, true}) {
+        SortedList bl;
+        fill(bl, {"B", "D"});
+        Strings names{"X", "Y"};
+        Desk desk;
+        desk.keyed = keyed;
+        desk.windows = {{"A - Y", 1}};
+        desk.on_yield = [&](int n) {
+            if (n == 1) bl.add(make_entry("A"));  // shifts B to position 1
+            if (n == 1) names.push_back("Z");     // tried from the next position on
+            if (n == 2) desk.windows.clear();     // closed by its owner meanwhile
+            if (n == 3) bl.remove(0);             // D comes back to position 1
+        };
+        double kills = 0;
+        walk(bl, names, 0, kills, desk.hooks());
+        // The entry count (2) was read once; the third title waits for the next tick.
+        Strings expected{"B - X", "A - Y", "B - X", "D - Y", "D - Z"};
+        if (keyed) std::ranges::transform(expected, expected.begin(), text::title_key);
+        EXPECT_EQ(desk.lookups, expected);
+        EXPECT_EQ(desk.closed, Ids{1});
+    }
 }
 
 }  // namespace

@@ -47,8 +47,19 @@ struct FakeWindowSystem final : platform::WindowSystem {
     std::string title(platform::WindowId w) override { return find(w) ? find(w)->title : ""; }
     platform::WindowId find_by_title(std::string_view title) override {
         lookups.emplace_back(title);
+        const std::string key = text::title_key(title);
+        return find_key([&](const std::string& k) { return k == key; });
+    }
+    // Recorded as the key looked up.
+    std::optional<platform::WindowId> find_by_keys(const TitleKey& head,
+                                                   const TitleKey& tail) override {
+        lookups.push_back(head.text + tail.text);
+        return find_key([&](const std::string& k) { return is_joined(k, head, tail); });
+    }
+    template <class Matches>
+    platform::WindowId find_key(Matches matches) const {
         for (const FakeWindow& w : windows) {
-            if (text::equal_ignore_case(w.title, title)) return w.id;
+            if (matches(text::title_key(w.title))) return w.id;
         }
         return 0;
     }

@@ -15,6 +15,7 @@
 
 #include "base/text.h"
 #include "base/title_index.h"
+#include "platform/yield_pacer.h"
 #include "wlr-foreign-toplevel-management-unstable-v1-client-protocol.h"
 
 namespace vorlix::adapters::wayland {
@@ -87,6 +88,8 @@ struct WaylandWindowSystem::State {
     platform::WindowId next_id = 0;
     std::uint64_t clock = 0;
     std::chrono::steady_clock::time_point last_read{};
+    platform::YieldPacer keyed_lookups;  // when one of them pumps
+    bool keyed_live = false;             // live() at that moment
 
     wl_display* d() const { return display.get(); }
     bool live() const { return display && wl_display_get_error(d()) == 0; }
@@ -321,6 +324,18 @@ platform::WindowId WaylandWindowSystem::find_by_title(std::string_view title) {
     s_->pump();
     if (!s_->live()) return 0;
     return s_->titles.find(text::title_key(title));
+}
+
+std::optional<platform::WindowId> WaylandWindowSystem::find_by_keys(const TitleKey& head,
+                                                                    const TitleKey& tail) {
+    // A scan makes tens of thousands of these; even the dispatch of events
+    // already read is made only once a millisecond.
+    if (s_->keyed_lookups.due()) {
+        s_->pump();
+        s_->keyed_live = s_->live();
+    }
+    if (!s_->keyed_live) return 0;
+    return s_->titles.find(head, tail);
 }
 
 bool WaylandWindowSystem::post_close(platform::WindowId w) {

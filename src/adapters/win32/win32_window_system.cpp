@@ -136,21 +136,21 @@ void Win32WindowSystem::refresh_titles() {
     built_ = true;
 }
 
-platform::WindowId Win32WindowSystem::find_by_title(std::string_view title) {
+template <class Find, class Bears>
+platform::WindowId Win32WindowSystem::confirmed(Find find, Bears bears) {
     if (!built_) refresh_titles();
     if (!fresh_.empty() && fresh_pacer_.due()) {
         std::erase_if(fresh_, [](HWND h) { return !IsWindow(h); });
         for (HWND h : fresh_) file(h, text::title_key(raw_title(h)));
     }
-    const std::string key = text::title_key(title);
     // An event may not have arrived yet (and Wine sends few): a window may
     // have closed or been renamed since. Checking a hit costs one call and
     // hits are rare.
-    for (platform::WindowId id = titles_.find(key); id != 0; id = titles_.find(key)) {
+    for (platform::WindowId id = find(); id != 0; id = find()) {
         HWND h = to_hwnd(id);
         const bool alive = IsWindow(h) != FALSE;
         std::string now = alive ? text::title_key(raw_title(h)) : std::string();
-        if (alive && now == key) return to_id(h);
+        if (alive && bears(now)) return to_id(h);
         if (alive) {
             file(h, std::move(now));  // under the title it has now
         } else {
@@ -158,6 +158,18 @@ platform::WindowId Win32WindowSystem::find_by_title(std::string_view title) {
         }
     }
     return 0;
+}
+
+platform::WindowId Win32WindowSystem::find_by_title(std::string_view title) {
+    const std::string key = text::title_key(title);
+    return confirmed([&] { return titles_.find(key); },
+                     [&](const std::string& now) { return now == key; });
+}
+
+std::optional<platform::WindowId> Win32WindowSystem::find_by_keys(const TitleKey& head,
+                                                                  const TitleKey& tail) {
+    return confirmed([&] { return titles_.find(head, tail); },
+                     [&](const std::string& now) { return is_joined(now, head, tail); });
 }
 
 bool Win32WindowSystem::post_close(platform::WindowId w) {

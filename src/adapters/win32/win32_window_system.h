@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,6 +44,8 @@ public:
     platform::WindowId owner(platform::WindowId w) override;
     std::string title(platform::WindowId w) override;
     platform::WindowId find_by_title(std::string_view title) override;
+    std::optional<platform::WindowId> find_by_keys(const TitleKey& head,
+                                                   const TitleKey& tail) override;
     bool post_close(platform::WindowId w) override;
     std::string notice() const override { return {}; }
 
@@ -56,6 +59,9 @@ private:
     // of its equals, as a window just made or renamed is usually on top.
     void file(HWND h, std::string key);
     void add_fresh(HWND h);
+    // The window `find` names once its title is read again and `bears` it.
+    template <class Find, class Bears>
+    platform::WindowId confirmed(Find find, Bears bears);
 
     // Every top-level window by its title, in stacking order at the walk
     // (ranks from 0); windows filed since rank before them (-1, -2, ...).

@@ -13,6 +13,7 @@
 #include "adapters/x11/x11_window_reader.h"
 #include "adapters/x11/x11_window_table.h"
 #include "base/text.h"
+#include "platform/yield_pacer.h"
 
 namespace vorlix::adapters::x11 {
 namespace {
@@ -37,6 +38,7 @@ struct X11WindowSystem::State {
     WindowReader reader{link, table};
     Walk walk{link, table, reader};
     std::chrono::steady_clock::time_point last_read{};
+    platform::YieldPacer keyed_lookups;  // when one of them syncs
 
     void handle(const xcb_generic_event_t* e) {
         switch (e->response_type & 0x7F) {
@@ -150,6 +152,18 @@ platform::WindowId X11WindowSystem::find_by_title(std::string_view title) {
     if (!s_->link.live()) return 0;
     s_->reader.ask_created();
     return s_->table.find_key(text::title_key(title));
+}
+
+std::optional<platform::WindowId> X11WindowSystem::find_by_keys(const TitleKey& head,
+                                                                const TitleKey& tail) {
+    // A scan makes tens of thousands of these; even the check for events
+    // already read is made only once a millisecond.
+    if (s_->keyed_lookups.due()) {
+        s_->sync();
+        if (s_->link.live()) s_->reader.ask_created();
+    }
+    if (!s_->link.live()) return 0;
+    return s_->table.find_keys(head, tail);
 }
 
 bool X11WindowSystem::post_close(platform::WindowId w) {

@@ -33,6 +33,10 @@ public:
 
     // The topmost window whose title has this key (text::title_key), or 0.
     [[nodiscard]] xcb_window_t find_key(const std::string& key) const;
+    // The same for the key head.text + tail.text.
+    [[nodiscard]] xcb_window_t find_keys(const TitleKey& head, const TitleKey& tail) const {
+        return static_cast<xcb_window_t>(index_.find(head, tail));
+    }
 
 private:
     // Into the index if `index` and the window is ever looked up, else out.
