@@ -13,6 +13,7 @@ packages=(
   g++-mingw-w64-x86-64-posix wine64 wine
   clang-14 libclang-rt-14-dev
   libwayland-dev wayland-protocols sway xwayland weston x11-xserver-utils
+  kwin-wayland plasma-wayland-protocols
   lintian desktop-file-utils appstream nsis unzip
   gnome-shell gjs libsystemd-dev
 )

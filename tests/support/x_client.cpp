@@ -55,8 +55,11 @@ std::vector<std::uint32_t> XClient::items(xcb_window_t w, const char* property) 
 xcb_window_t XClient::create(std::string_view title, bool deletable) {
     const xcb_window_t w = xcb_generate_id(c_);
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c_)).data;
+    // Painted: a compositor on XWayland lists a window once it has content.
+    const std::uint32_t white = screen->white_pixel;
     xcb_create_window(c_, XCB_COPY_FROM_PARENT, w, root_, 10, 10, 200, 100, 0,
-                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, XCB_CW_BACK_PIXEL,
+                      &white);
     if (!title.empty()) set_net_name(w, title);
     if (deletable) set(w, "WM_PROTOCOLS", "ATOM", {atom("WM_DELETE_WINDOW")});
     alive();

@@ -95,6 +95,10 @@ public:
         registry_ = wl_display_get_registry(display_);
         wl_registry_add_listener(as<wl_registry>(registry_), &globals, this);
         wl_display_roundtrip(display_);
+        // KWin shows a window that does not answer its pings as not responding.
+        static const xdg_wm_base_listener ponger = {
+            [](void*, xdg_wm_base* shell, uint32_t serial) { xdg_wm_base_pong(shell, serial); }};
+        xdg_wm_base_add_listener(as<xdg_wm_base>(shell_), &ponger, nullptr);
         const int fd = ::memfd_create("pixels", 0);
         if (::ftruncate(fd, 64 * 64 * 4) != 0) return;
         wl_shm_pool* pool = wl_shm_create_pool(as<wl_shm>(shm_), fd, 64 * 64 * 4);

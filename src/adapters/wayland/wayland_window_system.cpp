@@ -74,6 +74,7 @@ struct WaylandWindowSystem::State {
     };
 
     OwnWindows own;
+    CloseXWindow close_x;
     // Declared first, so destroyed last: every proxy goes before the display.
     Display display;
     Registry registry;
@@ -245,11 +246,13 @@ constexpr wl_registry_listener kRegistryEvents = {
 }  // namespace
 
 Result<std::unique_ptr<WaylandWindowSystem>> WaylandWindowSystem::open(const char* display_name,
-                                                                       OwnWindows own) {
+                                                                       OwnWindows own,
+                                                                       CloseXWindow close_x) {
     const char* shown = display_name != nullptr ? display_name : std::getenv("WAYLAND_DISPLAY");
     if (shown == nullptr || *shown == '\0') return Error{"No Wayland display"};
     auto s = std::make_unique<State>();
     s->own = std::move(own);
+    s->close_x = std::move(close_x);
     s->display.reset(wl_display_connect(display_name));
     if (!s->display)
         return Error{std::string("Cannot connect to the Wayland display \"") + shown + "\" (" +
@@ -341,9 +344,10 @@ std::optional<platform::WindowId> WaylandWindowSystem::find_by_keys(const TitleK
 bool WaylandWindowSystem::post_close(platform::WindowId w) {
     const auto* t = s_->known(w);
     if (t == nullptr) return false;
-    // The compositor hands the client its ordinary close request. (An X11
-    // client that takes no WM_DELETE_WINDOW is killed by wlroots' XWayland
-    // window manager instead: this protocol cannot tell us which those are.)
+    if (s_->close_x) {
+        if (const auto sent = s_->close_x(t->raw_title)) return *sent;
+    }
+    // A native client gets its ordinary close request.
     zwlr_foreign_toplevel_handle_v1_close(t->handle.get());
     wl_display_flush(s_->d());
     return true;

@@ -34,13 +34,19 @@ struct OwnWindows {
     std::function<std::string(platform::WindowId)> title_of;
 };
 
+// Closes an X window the X11 way, by its title: nullopt when no X window
+// bears it, else whether a close went out. wlroots, asked to close an X
+// window that does not take WM_DELETE_WINDOW, kills its client.
+using CloseXWindow = std::function<std::optional<bool>(std::string_view title)>;
+
 class WaylandWindowSystem final : public platform::WatchedWindowSystem {
 public:
     // Connects to the named display (nullptr: $WAYLAND_DISPLAY) and binds
     // the toplevel manager. An error, with the reason, when there is no
     // compositor or it does not offer the manager.
     static Result<std::unique_ptr<WaylandWindowSystem>> open(const char* display_name,
-                                                             OwnWindows own);
+                                                             OwnWindows own,
+                                                             CloseXWindow close_x = {});
 
     ~WaylandWindowSystem() override;
     WaylandWindowSystem(const WaylandWindowSystem&) = delete;
@@ -56,6 +62,9 @@ public:
     platform::WindowId find_by_title(std::string_view title) override;
     std::optional<platform::WindowId> find_by_keys(const TitleKey& head,
                                                    const TitleKey& tail) override;
+    // The protocol does not say which toplevels are X windows: any that an
+    // X window's title matches goes to `close_x`, the others get the
+    // compositor's close.
     bool post_close(platform::WindowId w) override;
     std::string notice() const override;
 

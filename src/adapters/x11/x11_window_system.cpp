@@ -34,6 +34,7 @@ struct X11WindowSystem::State {
     Link link;
     std::string reason;  // why there is no connection
     bool wayland = wayland_session();
+    std::string wayland_notice = "Native Wayland windows cannot be seen";
     WindowTable table;
     WindowReader reader{link, table};
     Walk walk{link, table, reader};
@@ -106,8 +107,10 @@ std::unique_ptr<X11WindowSystem> X11WindowSystem::open() {
     return open(nullptr);
 }
 
-std::unique_ptr<X11WindowSystem> X11WindowSystem::open(const char* display_name) {
+std::unique_ptr<X11WindowSystem> X11WindowSystem::open(const char* display_name,
+                                                       std::string wayland_notice) {
     auto s = std::make_unique<State>();
+    if (!wayland_notice.empty()) s->wayland_notice = std::move(wayland_notice);
     if (auto opened = Link::open(display_name)) {
         s->link = std::move(opened).value();
     } else {
@@ -186,10 +189,21 @@ bool X11WindowSystem::post_close(platform::WindowId w) {
     return true;
 }
 
+std::optional<bool> X11WindowSystem::post_close_titled(std::string_view title) {
+    // A close is rare and must not miss a window made or renamed a moment
+    // ago, so the walk reads the server's current state first.
+    s_->sync(/*force=*/true);
+    if (!s_->link.live()) return std::nullopt;
+    s_->walk.first();
+    const xcb_window_t w = s_->table.find_key(text::title_key(title));
+    if (w == 0) return std::nullopt;
+    return post_close(w);
+}
+
 std::string X11WindowSystem::notice() const {
     if (!s_->link.connected()) return s_->reason;
     if (!s_->link.live()) return std::string(kNoWindows) + "lost the X display";
-    if (s_->wayland) return "Native Wayland windows cannot be seen";
+    if (s_->wayland) return s_->wayland_notice;
     return {};
 }
 

@@ -18,8 +18,11 @@ public:
     // Opens $DISPLAY. Never fails: without a display the instance lists and
     // finds nothing, and notice() says why.
     static std::unique_ptr<X11WindowSystem> open();
-    // Opens the named display (nullptr: $DISPLAY).
-    static std::unique_ptr<X11WindowSystem> open(const char* display_name);
+    // Opens the named display (nullptr: $DISPLAY). In a Wayland session,
+    // `wayland_notice` is the notice when there is more to say than that
+    // native windows cannot be seen.
+    static std::unique_ptr<X11WindowSystem> open(const char* display_name,
+                                                 std::string wayland_notice = {});
 
     ~X11WindowSystem() override;
     X11WindowSystem(const X11WindowSystem&) = delete;
@@ -35,6 +38,11 @@ public:
                                                    const TitleKey& tail) override;
     bool post_close(platform::WindowId w) override;
     std::string notice() const override;
+
+    // The X11 way to close a window that a compositor lists from XWayland:
+    // the X window of this title, read afresh, gets post_close. nullopt when
+    // no X window bears the title.
+    [[nodiscard]] std::optional<bool> post_close_titled(std::string_view title);
 
     int event_fd() const override;
     void process_events() override;

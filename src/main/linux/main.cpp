@@ -6,9 +6,15 @@
 #include <QFileInfo>
 #include <QSocketNotifier>
 #include <QWidget>
+#include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <string_view>
 
+#include <unistd.h>
+
+#include "adapters/kwin/kwin_window_system.h"
 #include "adapters/posix/posix_file_system.h"
 #include "adapters/qt/qt_toolkit.h"
 #include "adapters/wayland/wayland_window_system.h"
@@ -49,45 +55,75 @@ adapters::wayland::OwnWindows own_windows() {
 }
 
 using OpenedWindows = Result<std::unique_ptr<platform::WatchedWindowSystem>>;
+using XWayland = std::unique_ptr<adapters::x11::X11WindowSystem>;
+
+// On a Wayland desktop an X window is closed only the X11 way, through our
+// own connection to XWayland, which never asks a window that does not take
+// WM_DELETE_WINDOW: the compositor would kill its client, unsaved work and
+// all.
+auto close_x(XWayland& x) {
+    return [x = x.get()](std::string_view title) { return x->post_close_titled(title); };
+}
 
 // The window systems a Linux desktop may offer, in the order they are
 // tried; the first that opens is used. A compositor that lists its
-// toplevels shows native and XWayland windows alike. X11 always opens: on a
-// Wayland desktop it sees only the XWayland windows, and without a display
-// it sees nothing; its notice says which.
-constexpr OpenedWindows (*kWindowSystems[])() = {
+// toplevels shows native and XWayland windows alike. No compositor offers
+// both lists, so the order of the two costs only a look at the globals;
+// KWin's comes right before X11, whose notice then says what KWin refused.
+// X11 always opens: on a Wayland desktop it sees only the XWayland windows,
+// and without a display it sees nothing; its notice says which.
+constexpr OpenedWindows (*kWindowSystems[])(XWayland&, std::string& refused) = {
     // wlroots' foreign toplevel management (sway, labwc, Wayfire, ...)
-    [] {
-        return OpenedWindows(adapters::wayland::WaylandWindowSystem::open(nullptr, own_windows()));
+    [](XWayland& x, std::string&) {
+        return OpenedWindows(
+            adapters::wayland::WaylandWindowSystem::open(nullptr, own_windows(), close_x(x)));
     },
-    [] { return OpenedWindows(adapters::x11::X11WindowSystem::open()); },
+    // KWin's window list (KDE Plasma), which KWin grants the installed Vorlix
+    [](XWayland& x, std::string& refused) {
+        // Our own windows are known by our process: their ids here are X ones.
+        auto opened = adapters::kwin::KWinWindowSystem::open(
+            nullptr, close_x(x), static_cast<std::uint32_t>(::getpid()));
+        if (!opened && opened.error().code == EACCES) refused = opened.error().message;
+        return OpenedWindows(std::move(opened));
+    },
+    [](XWayland& x, std::string& refused) {
+        x.reset();  // X11 closes its own windows
+        return OpenedWindows(adapters::x11::X11WindowSystem::open(nullptr, refused));
+    },
 };
 
-std::unique_ptr<platform::WatchedWindowSystem> open_window_system() {
+std::unique_ptr<platform::WatchedWindowSystem> open_window_system(XWayland& x) {
+    std::string refused;
     for (auto open : kWindowSystems) {
-        if (auto opened = open()) return std::move(opened).value();
+        if (auto opened = open(x, refused)) return std::move(opened).value();
     }
     std::abort();  // unreachable: the last choice always opens
+}
+
+// While scanning is suspended nothing asks a window system anything; its
+// events are still read as they come, so they never pile up on our
+// connection. A lost connection is watched no more: its socket would wake
+// the loop for ever.
+std::unique_ptr<QSocketNotifier> watch(platform::WatchedWindowSystem* windows) {
+    const int fd = windows != nullptr ? windows->event_fd() : -1;
+    if (fd < 0) return nullptr;
+    auto events = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    QObject::connect(events.get(), &QSocketNotifier::activated, [windows, notifier = events.get()] {
+        windows->process_events();
+        if (windows->event_fd() < 0) notifier->setEnabled(false);
+    });
+    return events;
 }
 
 class LinuxPlatform {
 public:
     LinuxPlatform(int& argc, char** argv)
         : app_(prefer_x11(argc), argv),
-          windows_(open_window_system()),
-          registry_(adapters::xdg::XdgRegistry::config_home_from_environment()) {
-        // While scanning is suspended nothing asks the window system
-        // anything; its events are still read as they come, so they never
-        // pile up on our connection. A lost connection is watched no more:
-        // its socket would wake the loop for ever.
-        if (const int fd = windows_->event_fd(); fd >= 0) {
-            events_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-            QObject::connect(events_.get(), &QSocketNotifier::activated, [this] {
-                windows_->process_events();
-                if (windows_->event_fd() < 0) events_->setEnabled(false);
-            });
-        }
-    }
+          xwayland_(adapters::x11::X11WindowSystem::open()),
+          windows_(open_window_system(xwayland_)),
+          registry_(adapters::xdg::XdgRegistry::config_home_from_environment()),
+          events_(watch(windows_.get())),
+          xwayland_events_(watch(xwayland_.get())) {}
 
     platform::Services services() {
         return platform::Services{toolkit_, *windows_, registry_, runner_, files_};
@@ -96,9 +132,10 @@ public:
 private:
     QApplication app_;
     adapters::qt::QtToolkit toolkit_;
+    XWayland xwayland_;  // for closing X windows, beside a Wayland window system
     std::unique_ptr<platform::WatchedWindowSystem> windows_;
-    std::unique_ptr<QSocketNotifier> events_;
     adapters::xdg::XdgRegistry registry_;
+    std::unique_ptr<QSocketNotifier> events_, xwayland_events_;
     adapters::xdg::XdgOpenRunner runner_;
     adapters::posix::PosixFileSystem files_;
 };
