@@ -317,8 +317,10 @@ bool GnomeWindowSystem::post_close(platform::WindowId w) {
 
 std::string GnomeWindowSystem::notice() const {
     if (s_->lost) return "No windows: lost the session bus";
-    if (!s_->listed) return std::string("Run: gnome-extensions enable ") + kExtensionUuid;
-    return {};
+    if (s_->listed) return {};
+    // On GNOME's X11 session X11 sees every window: nothing to turn on.
+    if (s_->x11 != nullptr && s_->x11->notice().empty()) return {};
+    return std::string("Run: gnome-extensions enable ") + kExtensionUuid;
 }
 
 int GnomeWindowSystem::event_fd() const {

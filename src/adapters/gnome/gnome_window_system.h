@@ -12,7 +12,8 @@
 // through X11: the shell's close would kill an X client that does not take
 // WM_DELETE_WINDOW. Native windows get ids with the top bit set. While the
 // extension does not answer (not installed, turned off, or the shell
-// restarting), X11 alone answers and the notice says how to turn it on.
+// restarting), X11 alone answers, and in a Wayland session the notice says
+// how to turn the extension on.
 //
 // Walk order: topmost first as the shell stacked them when the list was
 // read, then windows opened since, the newest first. The interface has no
