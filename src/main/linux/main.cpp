@@ -14,6 +14,7 @@
 
 #include <unistd.h>
 
+#include "adapters/gnome/gnome_window_system.h"
 #include "adapters/kwin/kwin_window_system.h"
 #include "adapters/posix/posix_file_system.h"
 #include "adapters/qt/qt_toolkit.h"
@@ -73,6 +74,11 @@ auto close_x(XWayland& x) {
 // X11 always opens: on a Wayland desktop it sees only the XWayland windows,
 // and without a display it sees nothing; its notice says which.
 constexpr OpenedWindows (*kWindowSystems[])(XWayland&, std::string& refused) = {
+    // GNOME Shell, through our extension (without it, X11 alone answers and
+    // the notice says how to turn it on); X windows go through X11
+    [](XWayland& x, std::string&) {
+        return OpenedWindows(adapters::gnome::GnomeWindowSystem::open(nullptr, x.get()));
+    },
     // wlroots' foreign toplevel management (sway, labwc, Wayfire, ...)
     [](XWayland& x, std::string&) {
         return OpenedWindows(
