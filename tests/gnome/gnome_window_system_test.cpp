@@ -10,6 +10,7 @@
 
 #include "adapters/gnome/gnome_window_system.h"
 #include "adapters/x11/x11_window_system.h"
+#include "base/text.h"
 #include "session.h"
 #include "x_client.h"
 
@@ -119,6 +120,8 @@ TEST(OnGnomeShell, ListsNativeAndXWindowsFindsThemWithoutARoundTripAndClosesEach
     ASSERT_TRUE(wait_until([&] { return titles(*ws) == all; }));
     const auto trips = ws->round_trips();
     EXPECT_EQ(ws->find_by_title("x11 - MOZILLA 1.7"), deletable) << "X windows by their X ids";
+    EXPECT_EQ(ws->find_by_keys(TitleKey(text::title_key("X11")), TitleKey(" - mozilla 1.7")),
+              deletable);
     const WindowId native = ws->find_by_title("NATIVE - netscape 6"),
                    other = ws->find_by_title("Ignores - Netscape 6");
     obeys->retitle("Changed - Netscape");

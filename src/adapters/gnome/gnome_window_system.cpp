@@ -295,6 +295,13 @@ platform::WindowId GnomeWindowSystem::find_by_title(std::string_view title) {
     return s_->titles.find(text::title_key(title));
 }
 
+std::optional<platform::WindowId> GnomeWindowSystem::find_by_keys(const TitleKey& head,
+                                                                  const TitleKey& tail) {
+    s_->pump();
+    if (auto* x = s_->fallback()) return x->find_by_keys(head, tail);
+    return s_->titles.find(head, tail);
+}
+
 bool GnomeWindowSystem::post_close(platform::WindowId w) {
     if (auto* x = s_->fallback()) return x->post_close(w);
     const auto* k = s_->known(w);

@@ -23,6 +23,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -53,6 +54,8 @@ public:
     platform::WindowId owner(platform::WindowId w) override;
     std::string title(platform::WindowId w) override;
     platform::WindowId find_by_title(std::string_view title) override;
+    std::optional<platform::WindowId> find_by_keys(const TitleKey& head,
+                                                   const TitleKey& tail) override;
     bool post_close(platform::WindowId w) override;
     std::string notice() const override;
 
