@@ -54,6 +54,7 @@ TEST(TitleIndex, TheFirstInRankOrderAnswersAndAKeyGoesWithItsLastWindow) {
     for (const auto& [id, key, rank, probe, first, keys, filed] : steps) {
         id == 0 ? index.clear() : key == nullptr ? index.remove(id) : index.insert(id, key, rank);
         EXPECT_EQ(index.find(probe), first) << id << probe;
+        EXPECT_EQ(index.find(TitleKey(probe), TitleKey("")), first) << id << probe;  // by hash
         EXPECT_EQ(index.keys(), keys) << id;
         EXPECT_STREQ(index.key_of(id) ? index.key_of(id)->c_str() : nullptr, filed) << id;
     }
