@@ -54,8 +54,10 @@ var WindowList = class WindowList {
         this._dbus = null;
     }
 
+    // Topmost first.
     List() {
-        return [...this._windows.values()].map(([w]) => this._describe(w));
+        const windows = [...this._windows.values()].map(([w]) => w);
+        return global.display.sort_windows_by_stacking(windows).reverse().map(w => this._describe(w));
     }
 
     Close(id) {
