@@ -23,20 +23,18 @@ public:
     explicit KWin(const std::string& data_dirs = {}) {
         std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
         std::filesystem::copy_file("/usr/bin/kwin_wayland", dir.file("kwin_wayland"));
-        std::vector<std::string> env = {"XDG_RUNTIME_DIR=" + dir.path().string(),
-                                        "HOME=" + dir.path().string(),
-                                        "XDG_CONFIG_HOME=" + dir.file("config"),
-                                        "XDG_DATA_HOME=" + dir.file("data"),
-                                        "XDG_CACHE_HOME=" + dir.file("cache"),
+        const std::string home = dir.path().string();
+        std::vector<std::string> env = {"XDG_RUNTIME_DIR=" + home, "HOME=" + home,
                                         "QT_QPA_PLATFORM=offscreen",
-                                        "WAYLAND_DISPLAY=",
-                                        "DISPLAY="};
+                                        "WAYLAND_DISPLAY=", "DISPLAY="};
+        for (const std::string d : {"CONFIG", "DATA", "CACHE"})
+            env.push_back("XDG_" + d + "_HOME=" + dir.file(d));
         env.push_back(data_dirs.empty() ? "KWIN_WAYLAND_NO_PERMISSION_CHECKS=1"
                                         : "XDG_DATA_DIRS=" + data_dirs);
         // KWin starts its session command once XWayland takes clients.
         const std::string env_file = dir.file("env");
-        const std::string session = "echo $DISPLAY .$XAUTHORITY >" + env_file + ".new && mv " +
-                                    env_file + ".new " + env_file;
+        const std::string session =
+            "echo $DISPLAY >" + env_file + ".new && mv " + env_file + ".new " + env_file;
         pid = test::spawn({"dbus-run-session", "--", dir.file("kwin_wayland"), "--virtual",
                            "--xwayland", "--no-lockscreen", "--socket", "wayland-vorlix", "--width",
                            "1024", "--height", "768", "sh -c '" + session + "'"},
@@ -44,9 +42,8 @@ public:
         wait_until([&] {
             if (::waitpid(pid, nullptr, WNOHANG) == pid) return pid = -1, true;  // it failed
             std::istringstream words(read_file(env_file).value_or(""));
-            return static_cast<bool>(words >> x_display >> xauthority);
+            return static_cast<bool>(words >> x_display);
         });
-        xauthority.erase(0, 1);
         // KWin is the session runner's child beside the bus.
         std::istringstream children(
             read_file("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children")
@@ -57,7 +54,6 @@ public:
         ::setenv("XDG_RUNTIME_DIR", dir.path().c_str(), 1);
         ::setenv("WAYLAND_DISPLAY", "wayland-vorlix", 1);
         ::setenv("DISPLAY", x_display.c_str(), 1);
-        ::setenv("XAUTHORITY", xauthority.c_str(), 1);
     }
     ~KWin() { stop(); }
     // KWin ends, and with it its session bus.
@@ -68,15 +64,11 @@ public:
             pid = -1;
         test::stop_child(std::exchange(pid, -1));
     }
-    // An X11 window that leaves when asked to close.
-    pid_t xmessage(const std::string& title) const {
-        return test::spawn({"xmessage", "-title", title, "x"}, {}, dir.file("x"));
-    }
     std::string log() const { return read_file(dir.file("log")).value_or(""); }
 
     TempDir dir;
     pid_t pid = -1, kwin = -1;
-    std::string x_display, xauthority;
+    std::string x_display;
 };
 
 }  // namespace vorlix::test

@@ -122,9 +122,10 @@ TEST(OnSway, XWindowsAreClosedOnlyTheX11Way) {
 
 // KWin checks its permission as installed: the installed Vorlix gets the
 // window list, closes native pop-ups and learns names from native and X
-// titles; a copy without its desktop entry is refused and sees X windows.
-TEST(InstalledOnKWin, GetsTheWindowListAndACopyWithoutItsEntryIsRefused) {
-    const TempDir prefix, copy;
+// titles; this test, with no desktop entry, is refused and told so (its
+// fallback is the one on weston).
+TEST(InstalledOnKWin, GetsTheWindowListAndAProgramWithoutAnEntryIsRefused) {
+    const TempDir prefix;
     const pid_t install =
         test::spawn({"cmake", "--install", VORLIX_BUILD_DIR, "--prefix", prefix.path().string()});
     int status = -1;
@@ -133,35 +134,24 @@ TEST(InstalledOnKWin, GetsTheWindowListAndACopyWithoutItsEntryIsRefused) {
     KWin kwin(prefix.file("share") + ":/usr/share");
     ASSERT_GT(kwin.kwin, 0) << kwin.log();
     const auto refused = KWinWindowSystem::open(nullptr, {}, 0);
-    ASSERT_FALSE(refused.ok()) << "this test has no desktop entry";
+    ASSERT_FALSE(refused.ok());
     EXPECT_EQ(refused.error().message, adapters::kwin::kRefused);
     EXPECT_EQ(refused.error().code, EACCES);
 
     NativeWindow popup("Win a prize - Microsoft Internet Explorer"), browser("Home - Mozilla 5");
-    const pid_t news = kwin.xmessage("News - Netscape 7");
+    const pid_t news = test::spawn({"xmessage", "-title", "News - Netscape 7", "x"});
     const std::string bin = prefix.file("bin");
-    for (const std::string& folder : {bin, copy.path().string()}) {
-        write_file(folder + "/Vorlix.dat", "A native\r\nWin a prize\r\n");
-        write_file(folder + "/Vorlix.cfg", "Timer=500\r\n");
-    }
-    pid_t vorlix = test::spawn({bin + "/Vorlix"}, {"XDG_CONFIG_HOME=" + bin});
+    write_file(bin + "/Vorlix.dat", "Win a prize\r\n");
+    write_file(bin + "/Vorlix.cfg", "Timer=500\r\n");
+    const pid_t vorlix = test::spawn({bin + "/Vorlix"}, {"XDG_CONFIG_HOME=" + bin});
     // Each window answers KWin's pings only while it reads its connection.
-    EXPECT_TRUE(wait_until([&] { return browser.asked(0ms), popup.asked(0ms); }))
-        << "closed through KWin";
+    EXPECT_TRUE(wait_until([&] { return browser.asked(0ms), popup.asked(0ms); }));
     EXPECT_TRUE(wait_until([&] {  // in walk order
         const std::string names = read_file(bin + "/Vorlix_BrowserName.dat").value_or("");
         browser.asked(0ms);
         return names.find("\nMozilla 5\r\n") != names.npos &&
                names.find("\nNetscape 7\r\n") != names.npos;
     }));
-    test::stop_child(vorlix);
-
-    std::filesystem::copy_file(bin + "/Vorlix", copy.file("Vorlix"));
-    NativeWindow native("A native - Microsoft Internet Explorer");  // looked up first
-    const pid_t x_popup = kwin.xmessage("Win a prize - Microsoft Internet Explorer");
-    vorlix = test::spawn({copy.file("Vorlix")}, {"XDG_CONFIG_HOME=" + copy.path().string()});
-    EXPECT_TRUE(wait_until([&] { return ::waitpid(x_popup, nullptr, WNOHANG) == x_popup; }));
-    EXPECT_FALSE(native.asked(100ms)) << "asked in the tick that closed the X pop-up";
     test::stop_child(vorlix);
     test::stop_child(news);
 }
