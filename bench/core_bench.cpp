@@ -106,12 +106,13 @@ int main() {
         lookups = hits = 0;
         const long allocations0 = allocations;
         core::scanner::walk(bl, names, 0, kills, hooks, keys);
-        const double per_lookup = static_cast<double>(allocations - allocations0) / lookups;
-        const long found = hits;
+        const double per_lookup =
+            static_cast<double>(allocations - allocations0) / static_cast<double>(lookups);
+        const long found = hits, per_walk = lookups;
         const double ms =
             bench::median_ms(9, [&] { core::scanner::walk(bl, names, 0, kills, hooks, keys); });
         bench::row("core", what, ms, "ms", "", "-",
-                   bench::fixed(ms * 1e6 / static_cast<double>(lookups), 1) + " ns per look-up; " +
+                   bench::fixed(ms * 1e6 / static_cast<double>(per_walk), 1) + " ns per look-up; " +
                        bench::fixed(per_lookup, 2) + " allocations per look-up; " +
                        std::to_string(found) + " found");
     };
