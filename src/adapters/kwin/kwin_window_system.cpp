@@ -15,6 +15,7 @@
 #include "base/text.h"
 #include "base/title_index.h"
 #include "plasma-window-management-client-protocol.h"
+#include "platform/yield_pacer.h"
 
 namespace vorlix::adapters::kwin {
 namespace {
@@ -84,6 +85,8 @@ struct KWinWindowSystem::State {
     platform::WindowId next_id = 0;
     TitleIndex::Rank unstacked = 0;  // counts down: the newest unstacked window first
     std::chrono::steady_clock::time_point last_read{};
+    platform::YieldPacer keyed_lookups;  // when one of them pumps
+    bool keyed_live = false;             // live() at that moment
 
     wl_display* d() const { return display.get(); }
     bool live() const { return display && wl_display_get_error(d()) == 0; }
@@ -333,6 +336,18 @@ platform::WindowId KWinWindowSystem::find_by_title(std::string_view title) {
     s_->pump();
     if (!s_->live()) return 0;
     return s_->titles.find(text::title_key(title));
+}
+
+std::optional<platform::WindowId> KWinWindowSystem::find_by_keys(const TitleKey& head,
+                                                                 const TitleKey& tail) {
+    // A scan makes tens of thousands of these; even the dispatch of events
+    // already read is made only once a millisecond.
+    if (s_->keyed_lookups.due()) {
+        s_->pump();
+        s_->keyed_live = s_->live();
+    }
+    if (!s_->keyed_live) return 0;
+    return s_->titles.find(head, tail);
 }
 
 bool KWinWindowSystem::post_close(platform::WindowId w) {
