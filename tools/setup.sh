@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev libgl-dev qt6-wayland
   libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev
   xvfb xauth openbox x11-utils xdotool imagemagick
-  dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0
+  dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0 orca
   g++-mingw-w64-x86-64-posix wine64 wine
   clang-14 libclang-rt-14-dev
   libwayland-dev wayland-protocols sway xwayland weston x11-xserver-utils
