@@ -79,6 +79,7 @@ public:
         inner_->set_suspended_picture_visible(visible);
     }
     void set_window_button(bool panel_shown) override { inner_->set_window_button(panel_shown); }
+    void announce(std::string_view words) override { inner_->announce(words); }
 
 private:
     std::unique_ptr<platform::MainWindowView> inner_;

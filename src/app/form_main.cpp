@@ -189,8 +189,11 @@ void Form_Main::Command_ADD_Click() {
                           std::to_string(core::SortedList::kMaxEntries) + " titles)");
         return;
     }
-    list_title_.add(core::make_entry(view_->title_text()));
+    const std::string title = view_->title_text();
+    list_title_.add(core::make_entry(title));
     view_->set_title_text("");
+    // The status line's texts are fixed, so the confirmation is spoken alone.
+    view_->announce("Added " + title);
     Save_Blacklist();
 }
 

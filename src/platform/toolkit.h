@@ -99,9 +99,16 @@ public:
     // Command_Timer (Active) and Command_TimerS (Suspended)
     virtual void set_active_picture_visible(bool visible) = 0;
     virtual void set_suspended_picture_visible(bool visible) = 0;
-    // Command_Window: its caption and name follow whether the panel is shown.
+    // Command_Window: its caption and name follow whether the panel is shown,
+    // and a change is announced (kPanelShownWords, kPanelHiddenWords).
     virtual void set_window_button(bool panel_shown) = 0;
+    // Tells a screen reader `words` whichever window has the focus; nothing
+    // shows. set_status announces each new status line the same way.
+    virtual void announce(std::string_view words) = 0;
 };
+
+inline constexpr char kPanelShownWords[] = "Window list shown";
+inline constexpr char kPanelHiddenWords[] = "Window list hidden";
 
 // Events of the window-list panel, implemented by the behaviour.
 class PanelEvents {

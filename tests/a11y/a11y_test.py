@@ -1,10 +1,12 @@
 #!/usr/bin/python3
 # Vorlix as a screen-reader user and a keyboard user meet it: the built
 # program on a private Xvfb with openbox and the AT-SPI bus, read and driven
-# through AT-SPI, then with the keyboard alone through xdotool; on the way it
-# closes a pop-up, learns a browser's name, and ends when its window closes.
+# through AT-SPI, then with the keyboard alone through xdotool, while Orca
+# listens; on the way it closes a pop-up, learns a browser's name, and ends
+# when its window closes. Orca speaks to no speech server: its speech log,
+# written line by line to a file, says what a user would hear.
 # Usage: a11y_test.py <Vorlix executable>
-import os, shutil, subprocess, sys, tempfile, time
+import fcntl, os, shutil, subprocess, sys, tempfile, time
 
 if 'VORLIX_A11Y_BUS' not in os.environ:  # a D-Bus session of our own carries the AT-SPI bus
     os.environ['VORLIX_A11Y_BUS'] = '1'
@@ -14,7 +16,16 @@ import pyatspi
 from gi.repository import GLib
 
 failures = []
-heard = []  # (role, name) of each control whose name or description changes, as announced
+heard = []  # (role, name) of each control whose description changes, as announced
+
+
+def spoken():  # what Orca has said, utterance by utterance
+    lines = open(tmp + '/orca/speech.log', errors='replace').read().split('\n')[:-1]
+    return [line.split("SPEECH OUTPUT: '", 1)[-1] for line in lines]
+
+
+def said(start, since=0):
+    return any(s.startswith(start) for s in spoken()[since:])
 
 
 def wait(what, limit=60):  # polls `what`, delivering AT-SPI events; the limit bounds a hang
@@ -29,7 +40,7 @@ def wait(what, limit=60):  # polls `what`, delivering AT-SPI events; the limit b
 def expect(ok, what):
     if not ok:
         failures.append(what)
-        print('FAIL:', what, flush=True)
+        print('FAIL:', what, 'Orca said last:', spoken()[-4:], flush=True)
 
 
 def app():
@@ -72,19 +83,34 @@ procs = [subprocess.Popen(['Xvfb', '-displayfd', str(write_end), '-screen', '0',
                            '-nolisten', 'tcp'], pass_fds=[write_end])]
 os.environ.update(DISPLAY=':' + os.read(read_end, 16).decode().strip(), HOME=tmp,
                   XDG_CONFIG_HOME=tmp + '/config', PATH=tmp + '/bin:' + os.environ['PATH'],
-                  QT_LINUX_ACCESSIBILITY_ALWAYS_ON='1', QT_QPA_PLATFORM='xcb')
+                  QT_LINUX_ACCESSIBILITY_ALWAYS_ON='1', QT_QPA_PLATFORM='xcb',
+                  SPEECHD_CMD=tmp + '/none', SPEECHD_ADDRESS=f'unix_socket:{tmp}/none')  # no speech
 # openbox runs its start-up command once it manages windows; it drops those mapped before.
 procs.append(subprocess.Popen(['openbox', '--startup', f'touch {tmp}/wm'], stderr=subprocess.DEVNULL))
 expect(wait(lambda: os.path.exists(tmp + '/wm')), 'openbox started')
-vorlix = subprocess.Popen([tmp + '/Vorlix'], cwd=tmp)
-procs.append(vorlix)
 try:
+    # Orca runs once per user: test runs take turns, and no other Orca may run.
+    lock = open('/tmp/vorlix-orca-test.lock', 'w')
+    fcntl.flock(lock, fcntl.LOCK_EX)
+    if subprocess.run(['pgrep', '-u', str(os.getuid()), '-x', 'orca'], stdout=subprocess.DEVNULL,
+                      ).returncode == 0:
+        sys.exit('another Orca runs for this user; Orca 43 allows one')
+    os.makedirs(tmp + '/orca')
+    open(tmp + '/orca/speech.log', 'w').close()
+    open(tmp + '/orca/orca-customizations.py', 'w').write(  # Orca runs it as it starts
+        "import logging\nlogging.getLogger('speech').addHandler(logging.FileHandler("
+        f"'{tmp}/orca/speech.log'))\n")
+    procs.append(subprocess.Popen(['orca', '-u', tmp + '/orca'], stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL))
+    expect(wait(lambda: said('Screen reader on.')), 'Orca listening')
+    vorlix = subprocess.Popen([tmp + '/Vorlix'], cwd=tmp)
+    procs.append(vorlix)
     expect(wait(lambda: find('push button', 'Suspend scanning')), 'Vorlix on the AT-SPI bus')
     # Listening once Vorlix answers: Qt asks which events are listened for as it
     # starts, and can miss a listener that registers meanwhile (no event then).
     pyatspi.Registry.registerEventListener(
         lambda e: heard.append((e.source.getRoleName(), e.source.name)),
-        'object:property-change:accessible-name', 'object:property-change:accessible-description')
+        'object:property-change:accessible-description')
     # Every control by role and name, and the commands' press action.
     for role, name, pressable in [
             ('frame', 'Vorlix v1.14 (build 47)', False), ('frame', 'Vorlix - Window List', False),
@@ -104,44 +130,51 @@ try:
     expect(wait(lambda: heard.count(('image', 'Status lamp')) >= 2), 'each scan announced')
     expect(lamp.description in ('waiting', 'scanning'), f'lamp on: {lamp.description!r}')
 
-    # Add by the button's action: the list, the file, then the status line heard.
+    # Add by the button's action while the panel is active: the list, the file, the
+    # news; then a kill while the pop-up is active, heard all the same.
     find('text', 'Title').queryEditableText().setTextContents('Win a prize')
     press(find('push button', 'Add'))
     expect(wait(lambda: '[Win a prize]' in entries('Blacklisted titles')), 'the title listed')
     expect(wait(lambda: open(tmp + '/Vorlix.dat', 'rb').read() == b'Win a prize\r\n'),
            'the title saved in Vorlix.dat')
+    expect(wait(lambda: said('notification Added Win a prize.')), 'the title heard added')
     for title in 'Win a prize - Microsoft Internet Explorer', 'Home - Netscape 6':
         procs.append(subprocess.Popen(['xmessage', '-title', title, 'pop']))
-    expect(wait(lambda: ('status bar', '  Killed 1 popup') in heard),
-           f'the kill announced by the status bar: {heard[-3:]}')
+    expect(wait(lambda: said('notification   Killed 1 popup.')), 'the kill heard')
     expect(wait(lambda: procs[-2].poll() is not None), 'the pop-up closed')
     expect(wait(lambda: os.path.exists(tmp + '/Vorlix_BrowserName.dat') and open(
         tmp + '/Vorlix_BrowserName.dat', 'rb').read() == b'Microsoft Internet Explorer\r\nNetscape 6\r\n'),
         'the browser name learned')
 
-    # The keyboard alone: Tab reaches every command, Space and Return press it.
+    # The keyboard alone: Tab reaches every command, Space and Return press it;
+    # Orca names each control the focus reaches, and the panel's going and coming.
     subprocess.run(['xdotool', 'search', '--name', '^Vorlix v', 'windowactivate', '--sync'])
     subprocess.run(['xdotool', 'type', 'Kbd'])
     for keys, focus, done, what in [
-            ('Tab Return', 'Add', lambda: '[Kbd]' in entries('Blacklisted titles'), 'added'),
-            ('Tab End Home', 'Blacklisted titles', None, ''),
+            ('Return', None, lambda: '[Kbd]' in entries('Blacklisted titles') and said(
+                'notification Added Kbd.', mark), 'added and heard'),
+            ('Tab Tab End Home', 'Blacklisted titles', None, ''),
             ('Tab space', 'Remove', lambda: '[Kbd]' not in entries('Blacklisted titles'), 'removed'),
             ('Tab space', 'Resume scanning', lambda: lamp.description == 'suspended', 'suspended'),
             ('Return', 'Suspend scanning', lambda: lamp.description in ('waiting', 'scanning'),
              'resumed'),
             ('Tab space', 'Blacklisted titles', lambda: find('push button', 'Show window list') and
-             not has(pyatspi.STATE_SHOWING, 'frame', 'Vorlix - Window List'), 'panel hidden'),
-            ('Tab Tab Tab Return', 'Open windows',
-             lambda: has(pyatspi.STATE_SHOWING, 'frame', 'Vorlix - Window List'), 'shown'),
+             not has(pyatspi.STATE_SHOWING, 'frame', 'Vorlix - Window List') and said(
+                 'notification Window list hidden.', mark), 'panel hidden, heard'),
+            ('Tab Tab Tab Return', 'Open windows', lambda: has(
+                pyatspi.STATE_SHOWING, 'frame', 'Vorlix - Window List') and said(
+                    'notification Window list shown.', mark), 'shown, heard'),
             ('Tab space', 'Display only Internet Windows', lambda: not has(
                 pyatspi.STATE_CHECKED, 'check box', 'Display only Internet Windows'), 'filter off'),
             ('Tab space', 'Autostart', lambda: os.path.isdir(tmp + '/config/autostart'),
              'autostart on'),
             ('Tab Return', None, lambda: os.path.exists(tmp + '/opened') and open(
                 tmp + '/opened').read() == 'https://www.kelto.example/vorlix\n', 'site opened')]:
+        mark = len(spoken())
         subprocess.run(['xdotool', 'key', '--delay', '150', *keys.split()])
         if focus:
             expect(wait(lambda: focused() == focus), f'{keys}: focus on {focus!r}, not {focused()!r}')
+            expect(wait(lambda: said(focus, mark)), f'{keys}: Orca names {focus!r}')
         if done:
             expect(wait(done), f'{keys}: {what}')
 

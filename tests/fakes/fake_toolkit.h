@@ -77,6 +77,7 @@ struct FakeMainWindow final : platform::MainWindowView {
     void set_active_picture_visible(bool v) override { active = v; }
     void set_suspended_picture_visible(bool v) override { suspended = v; }
     void set_window_button(bool on) override { panel_shown = on; }
+    void announce(std::string_view) override {}
 
     FakeToolkitState& toolkit;
     platform::MainWindowEvents& events;

@@ -87,7 +87,8 @@ bool corners_show_background(HWND main) {
 // Vorlix.exe in a folder whose name holds a blank, started from another
 // folder: it closes the blacklisted pop-up, keeps the window that only
 // shares its title, tells accessibility clients every control's name, the
-// lamp's state and the status line's news, is worked by the keyboard alone,
+// lamp's state and, by alerts, the news (the status line's, an added title,
+// the panel's going and coming), is worked by the keyboard alone,
 // and ends when its window closes. (The Autostart box is the toolkit test's
 // click, and the stored path the behaviour's and the registry's.)
 TEST(Win32Vorlix, ClosesTheBlacklistedPopUpAndIsHeardAndWorkedByKeyboard) {
@@ -105,7 +106,7 @@ TEST(Win32Vorlix, ClosesTheBlacklistedPopUpAndIsHeardAndWorkedByKeyboard) {
     PROCESS_INFORMATION pi{};
     std::wstring command = L"\"" + (app / "Vorlix.exe").wstring() + L"\"";
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-    const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_NAMECHANGE, kLiveRegionChanged, nullptr,
+    const HWINEVENTHOOK hook = SetWinEventHook(EVENT_SYSTEM_ALERT, kLiveRegionChanged, nullptr,
                                                &on_event, 0, 0, WINEVENT_OUTOFCONTEXT);
     ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                temp.path().c_str(), &si, &pi));
@@ -113,6 +114,7 @@ TEST(Win32Vorlix, ClosesTheBlacklistedPopUpAndIsHeardAndWorkedByKeyboard) {
     // Two more scan ticks: the pop-up stays open and is asked again each time.
     EXPECT_TRUE(test::wait_until([&] { return popup.close_requests >= 3; }, 20s, pump));
     EXPECT_EQ(bare.close_requests, 0);
+    DestroyWindow(popup.hwnd);  // no kill from now on: the news below are the test's
 
     const HWND main = FindWindowW(kMainClass, nullptr);
     const auto control = [&](int c) { return GetDlgItem(main, kMainFirstId + c); };
@@ -125,9 +127,22 @@ TEST(Win32Vorlix, ClosesTheBlacklistedPopUpAndIsHeardAndWorkedByKeyboard) {
             5s, pump);
     };
     EXPECT_TRUE(test::wait_until([&] { return corners_show_background(main); }, 5s, pump));
-    // The kill is news that the status bar announces.
-    EXPECT_TRUE(heard_event(Label_Status, kLiveRegionChanged));
-    EXPECT_EQ(hear(control(Label_Status)).name.rfind(L"  Killed ", 0), 0u);  // it never closes
+    // The kill is news that the status bar and the announcer (the control after
+    // the table's) tell; the announcer's alerts say its name.
+    const int news = kMainControls;
+    const auto alerts = [&] {
+        return std::count(events_heard().begin(), events_heard().end(),
+                          std::pair{control(news), DWORD{EVENT_SYSTEM_ALERT}});
+    };
+    const auto told = [&](decltype(alerts()) before, const wchar_t* words) {
+        return test::wait_until(
+            [&] { return alerts() > before && hear(control(news)).name == words; }, 5s, pump);
+    };
+    EXPECT_TRUE(heard_event(Label_Status, kLiveRegionChanged) &&
+                heard_event(news, EVENT_SYSTEM_ALERT));
+    for (int c : {int{Label_Status}, news})
+        EXPECT_EQ(hear(control(c)).name.rfind(L"  Killed ", 0), 0u) << c;
+    EXPECT_EQ(hear(control(news)).role, ROLE_SYSTEM_ALERT);
     EXPECT_EQ(hear(control(Label_Status)).role, ROLE_SYSTEM_STATUSBAR);
     for (int c = 0; c < Label_Status; ++c)  // the status line is named by its text
         EXPECT_EQ(hear(control(c)).name, widen(kMain[c].spoken)) << c;
@@ -153,6 +168,10 @@ TEST(Win32Vorlix, ClosesTheBlacklistedPopUpAndIsHeardAndWorkedByKeyboard) {
     };
     SetForegroundWindow(main);
     ASSERT_TRUE(test::wait_until([&] { return focus_in(main) == control(Text_Title); }));
+    auto before = alerts();
+    SetWindowTextW(control(Text_Title), L"Kbd");
+    press(VK_RETURN);
+    EXPECT_TRUE(told(before, L"Added Kbd"));
     for (MainControl c : kMainTabOrder) {
         if (c == Text_Title || c == Command_TimerS) continue;  // the start; hidden while scanning
         EXPECT_TRUE(focus_goes(VK_TAB, c)) << c;
@@ -164,12 +183,14 @@ TEST(Win32Vorlix, ClosesTheBlacklistedPopUpAndIsHeardAndWorkedByKeyboard) {
         EXPECT_TRUE(focus_goes(VK_RETURN, c) && lamp_says(L"scanning", L"waiting"));
     }
     for (const wchar_t* name : {L"Show window list", L"Hide window list"}) {
+        before = alerts();
         if (name[0] == L'S')
             press(VK_RETURN);  // the focus then goes to the title list
         else
             PostMessageW(control(Command_Window), BM_CLICK, 0, 0);
         EXPECT_TRUE(test::wait_until([&] { return hear(control(Command_Window)).name == name; }));
         EXPECT_EQ(IsWindowVisible(panel) != FALSE, name[0] == L'H');
+        EXPECT_TRUE(told(before, name[0] == L'S' ? L"Window list hidden" : L"Window list shown"));
     }
     EXPECT_TRUE(heard_event(Command_Window, EVENT_OBJECT_NAMECHANGE));
     UnhookWinEvent(hook);

@@ -106,6 +106,16 @@ private:
     ClickLabel* clickable() const { return dynamic_cast<ClickLabel*>(widget()); }
 };
 
+// One announcement of the Announcer.
+class Notice : public QWidget {
+public:
+    explicit Notice(QWidget* form) : QWidget(form) {
+        setFocusPolicy(Qt::NoFocus);
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setGeometry(0, 0, 0, 0);
+    }
+};
+
 QAccessibleInterface* accessible_role(const QString& class_name, QObject* object) {
     auto* widget = qobject_cast<QWidget*>(object);
     // The two forms are plain widgets: announce them as windows, by caption.
@@ -116,6 +126,9 @@ QAccessibleInterface* accessible_role(const QString& class_name, QObject* object
         return new RoleAccessible(widget, QAccessible::Graphic);
     if (dynamic_cast<StatusLine*>(object) != nullptr) {
         return new RoleAccessible(widget, QAccessible::StatusBar);
+    }
+    if (dynamic_cast<Notice*>(object) != nullptr) {
+        return new RoleAccessible(widget, QAccessible::Notification);
     }
     if (dynamic_cast<PictureButton*>(object) != nullptr) {
         return new RoleAccessible(widget, QAccessible::PushButton);
@@ -130,6 +143,15 @@ QAccessibleInterface* accessible_role(const QString& class_name, QObject* object
 
 void install_accessible_roles() {
     QAccessible::installFactory(&accessible_role);  // a second install is ignored
+}
+
+void Announcer::announce(const QString& words) {
+    QWidget*& notice = notices_[next_];
+    next_ = (next_ + 1) % notices_.size();
+    if (notice == nullptr) notice = new Notice(form_);
+    notice->hide();
+    notice->setAccessibleName(words);
+    notice->show();  // while the form is hidden, when the form is shown
 }
 
 ClickLabel::ClickLabel(QWidget* parent, const char* name, std::function<void()> on_click)

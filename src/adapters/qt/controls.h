@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QPixmap>
 #include <QTimer>
+#include <array>
 #include <functional>
 #include <memory>
 
@@ -91,16 +92,33 @@ private:
     platform::layout::Lamp state_ = platform::layout::Lamp::Design;
 };
 
-// The status line: its text is its accessible name, so every new line is
-// announced as a name change of a status bar.
+// The status line: a status bar named by its text.
 class StatusLine : public QLabel {
 public:
     StatusLine(QWidget* parent, const char* name);
 };
 
-// Gives the forms, the pictures, the lamp, the status line and the site
-// label their roles (window, push button, image, status bar, link) for
-// assistive technology. Installed once per process.
+// What the program tells a screen reader of its own accord. Orca 43 speaks
+// a name change only of the object that has the focus, but speaks every
+// notification that is shown, whichever window is active: so each news is a
+// zero-sized notification, named by the words, shown. Consecutive news take
+// different objects, since a screen reader reads the name when it gets to
+// the event, and takes a second showing of one object as a duplicate.
+class Announcer {
+public:
+    explicit Announcer(QWidget* form) : form_(form) {}
+    void announce(const QString& words);
+
+private:
+    QWidget* form_;
+    std::array<QWidget*, 8> notices_{};  // children of the form, made at first use
+    std::size_t next_ = 0;
+};
+
+// Gives the forms, the pictures, the lamp, the status line, the site label
+// and the announcer's notices their roles (window, push button, image, status
+// bar, link, notification) for assistive technology. Installed once per
+// process.
 void install_accessible_roles();
 
 // Text_Title: Return raises the key-down event; other keys are the box's own.

@@ -86,6 +86,7 @@ public:
     PictureButton* active() const { return active_; }
     PictureButton* suspended() const { return suspended_; }
     QPushButton* window_button() const { return window_; }
+    Announcer& announcer() { return announcer_; }
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -110,6 +111,7 @@ private:
     PictureButton* active_;
     StatusLamp* lamp_;
     QLabel* status_;
+    Announcer announcer_{this};
 };
 
 class QtMainWindow : public FormView<MainForm, platform::MainWindowView> {
@@ -128,7 +130,10 @@ public:
     void set_title_text(std::string_view text) override { form_->text()->setText(text_of(text)); }
     platform::ListBoxView& title_list() override { return *form_->list(); }
     void set_lamp(Lamp lamp) override { form_->lamp()->set_state(lamp); }
-    void set_status(std::string_view text) override { form_->status()->setText(text_of(text)); }
+    void set_status(std::string_view text) override {
+        form_->status()->setText(text_of(text));
+        announce(text);
+    }
     void set_active_picture_visible(bool visible) override {
         set_picture_visible(form_->active(), visible);
     }
@@ -137,11 +142,15 @@ public:
     }
     void set_window_button(bool panel_shown) override {
         const Control& button = kMain[Command_Window];
+        const bool was_shown = form_->window_button()->text() == QLatin1String(button.caption);
+        if (panel_shown != was_shown)
+            announce(panel_shown ? platform::kPanelShownWords : platform::kPanelHiddenWords);
         form_->window_button()->setText(
             QString::fromLatin1(panel_shown ? button.caption : kWindowButtonHiddenCaption));
         form_->window_button()->setAccessibleName(
             QString::fromUtf8(panel_shown ? button.spoken : kWindowButtonHiddenName));
     }
+    void announce(std::string_view words) override { form_->announcer().announce(text_of(words)); }
 
 private:
     // The Active and Suspended pictures take turns in one place: the focus

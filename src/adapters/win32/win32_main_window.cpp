@@ -61,6 +61,13 @@ public:
         spoken_[Shape_Status].role = ROLE_SYSTEM_GRAPHIC;
         spoken_[Shape_Status].description = widen(look_of(lamp_).word);
         spoken_[Label_Status].role = ROLE_SYSTEM_STATUSBAR;
+        // Of no size, so nothing shows: its alerts tell screen readers the news
+        // whichever window has the focus, as its name.
+        news_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd_,
+                                reinterpret_cast<HMENU>(INT_PTR{kMainFirstId + kMainControls}),
+                                res_.instance, nullptr);
+        news_spoken_.role = ROLE_SYSTEM_ALERT;
+        annotate(news_, &news_spoken_);
         HWND tabs[kMainTabOrder.size()] = {};
         for (std::size_t i = 0; i < kMainTabOrder.size(); ++i) tabs[i] = control[kMainTabOrder[i]];
         order_tabs(tabs, kMainTabOrder.size());
@@ -110,6 +117,7 @@ public:
         // Read out by screen readers as a live region's news.
         tell_clients(status_, EVENT_OBJECT_NAMECHANGE);
         tell_clients(status_, kLiveRegionChanged);
+        announce(text);
     }
     void set_active_picture_visible(bool visible) override {
         set_picture_visible(active_, visible);
@@ -119,10 +127,17 @@ public:
     }
     void set_window_button(bool panel_shown) override {
         const Control& button = kMain[Command_Window];
+        const bool was_shown = spoken_[Command_Window].name == widen(button.spoken);
+        if (panel_shown != was_shown)
+            announce(panel_shown ? platform::kPanelShownWords : platform::kPanelHiddenWords);
         SetWindowTextW(command_window_,
                        widen(panel_shown ? button.caption : kWindowButtonHiddenCaption).c_str());
         spoken_[Command_Window].name = widen(panel_shown ? button.spoken : kWindowButtonHiddenName);
         tell_clients(command_window_, EVENT_OBJECT_NAMECHANGE);
+    }
+    void announce(std::string_view words) override {
+        news_spoken_.name = widen(words);
+        tell_clients(news_, EVENT_SYSTEM_ALERT);
     }
 
 private:
@@ -288,12 +303,14 @@ private:
     HWND suspended_ = nullptr;
     HWND lamp_control_ = nullptr;
     HWND status_ = nullptr;
+    HWND news_ = nullptr;
     Win32ListBox title_list_;
     HBRUSH status_brush_ = nullptr;
     Lamp lamp_ = Lamp::Design;
     bool focus_to_twin_ = false;
     // What assistive technology hears of each control; the controls read it.
     Annotation spoken_[kMainControls];
+    Annotation news_spoken_;
 };
 
 }  // namespace
