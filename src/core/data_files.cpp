@@ -9,7 +9,7 @@
 namespace vorlix::core::data_files {
 
 std::string path_of(const platform::AppInfo& app, std::string_view file_name) {
-    std::string path = app.path;
+    std::string path = app.data_folder.value_or(app.path);
     path += app.separator;
     path += file_name;
     return path;

@@ -16,7 +16,8 @@ inline constexpr std::string_view kBlacklistName = "Vorlix.dat";
 inline constexpr std::string_view kBrowserNamesName = "Vorlix_BrowserName.dat";
 inline constexpr std::string_view kDefaultBrowserName = "Microsoft Internet Explorer";
 
-// The application folder, its separator and the file name.
+// The data folder (the application folder unless start-up chose another),
+// its separator and the file name.
 std::string path_of(const platform::AppInfo& app, std::string_view file_name);
 
 // A data file's bytes; nullopt when it is missing; an error when it exists

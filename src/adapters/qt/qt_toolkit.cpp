@@ -89,6 +89,7 @@ platform::AppInfo QtToolkit::app_info() const {
     info.path = exe.parent_path().string();
     info.exe_name = exe.filename().string();
     info.separator = '/';
+    info.data_folder = data_folder_;
     return info;
 }
 

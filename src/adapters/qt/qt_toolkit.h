@@ -3,6 +3,9 @@
 #pragma once
 
 #include <memory>
+#include <optional>
+#include <string>
+#include <utility>
 
 #include "platform/toolkit.h"
 #include "platform/yield_pacer.h"
@@ -23,11 +26,14 @@ public:
     void message_box(std::string_view text, std::string_view caption, int flags) override;
     platform::ScreenSize screen_size() const override;
     platform::AppInfo app_info() const override;
+    // Decided once at start-up; app_info() reports it from then on.
+    void set_data_folder(std::string folder) { data_folder_ = std::move(folder); }
     int run() override;
     [[noreturn]] void end() override;
 
 private:
     platform::YieldPacer pacer_;
+    std::optional<std::string> data_folder_;
 };
 
 }  // namespace vorlix::adapters::qt

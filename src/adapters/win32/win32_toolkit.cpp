@@ -1,6 +1,7 @@
 #include "adapters/win32/win32_toolkit.h"
 
 #include <objbase.h>
+#include <shlobj.h>
 
 #include <string>
 
@@ -160,7 +161,18 @@ platform::AppInfo Win32Toolkit::app_info() const {
     info.path = narrow(slash == std::wstring::npos ? std::wstring() : module.substr(0, slash));
     if (const auto dot = file.find_last_of(L'.'); dot != std::wstring::npos) file.resize(dot);
     info.exe_name = narrow(file);
+    info.data_folder = data_folder_;
     return info;
+}
+
+std::string Win32Toolkit::user_data_folder() {
+    PWSTR roaming = nullptr;
+    std::string folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &roaming))) {
+        folder = narrow(roaming) + "\\Vorlix";
+    }
+    CoTaskMemFree(roaming);  // also when the call failed
+    return folder;
 }
 
 int Win32Toolkit::run() {

@@ -7,6 +7,9 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
+#include <utility>
 
 #include "adapters/win32/win32_form.h"
 #include "platform/toolkit.h"
@@ -29,6 +32,11 @@ public:
     void message_box(std::string_view text, std::string_view caption, int flags) override;
     platform::ScreenSize screen_size() const override;
     platform::AppInfo app_info() const override;
+    // Decided once at start-up; app_info() reports it from then on.
+    void set_data_folder(std::string folder) { data_folder_ = std::move(folder); }
+    // The user's application-data folder for Vorlix (%APPDATA%\\Vorlix);
+    // empty when Windows names none.
+    static std::string user_data_folder();
     int run() override;
     [[noreturn]] void end() override;
 
@@ -43,6 +51,7 @@ private:
     // The owner of message boxes: the last main window made.
     HWND main_window_ = nullptr;
     platform::YieldPacer pacer_;
+    std::optional<std::string> data_folder_;
     bool com_ = false;
 };
 

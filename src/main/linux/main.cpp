@@ -9,8 +9,10 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string_view>
+#include <system_error>
 
 #include <unistd.h>
 
@@ -23,6 +25,7 @@
 #include "adapters/xdg/xdg_open_runner.h"
 #include "adapters/xdg/xdg_registry.h"
 #include "app/program.h"
+#include "core/data_folder.h"
 #include "platform/platform.h"
 
 namespace vorlix {
@@ -53,6 +56,18 @@ adapters::wayland::OwnWindows own_windows() {
                 const QWidget* w = QWidget::find(static_cast<WId>(id));
                 return w != nullptr ? w->windowTitle().toStdString() : std::string();
             }};
+}
+
+// Decided once: beside the executable while its folder takes new files,
+// else the user's data folder, made when missing (one that cannot be made
+// fails the first save, which says why).
+std::string data_folder(const platform::Toolkit& toolkit, platform::FileSystem& files) {
+    std::string folder = core::data_folder::choose(
+        files, toolkit.app_info().path, '/',
+        core::data_folder::xdg_user_folder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")));
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+    return folder;
 }
 
 using OpenedWindows = Result<std::unique_ptr<platform::WatchedWindowSystem>>;
@@ -129,7 +144,9 @@ public:
           windows_(open_window_system(xwayland_)),
           registry_(adapters::xdg::XdgRegistry::config_home_from_environment()),
           events_(watch(windows_.get())),
-          xwayland_events_(watch(xwayland_.get())) {}
+          xwayland_events_(watch(xwayland_.get())) {
+        toolkit_.set_data_folder(data_folder(toolkit_, files_));
+    }
 
     platform::Services services() {
         return platform::Services{toolkit_, *windows_, registry_, runner_, files_};
