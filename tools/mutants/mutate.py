@@ -14,7 +14,7 @@ import re
 import sys
 from pathlib import Path
 
-MIRRORED = ["CMakeLists.txt", "src", "tests", "cmake", "art", "packaging", "tools/wine"]
+MIRRORED = ["CMakeLists.txt", "src", "tests", "bench", "cmake", "art", "packaging", "tools/wine"]
 
 
 def files_under(root):
