@@ -5,10 +5,11 @@ set(CPACK_PACKAGE_VENDOR Kelto)
 set(CPACK_PACKAGE_CONTACT "Kelto <vorlix@kelto.example>")
 set(CPACK_PACKAGE_HOMEPAGE_URL https://www.kelto.example/vorlix)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "close unwanted pop-up windows by title")
-set(CPACK_PACKAGE_DESCRIPTION "Vorlix keeps a blacklist of page titles. Every few seconds it \
-looks for windows titled with a blacklisted title and a browser's name, and asks them to close. \
-A panel beside the main window lists the open windows, so that one click puts a title in the \
-blacklist.")
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+  "Vorlix keeps a blacklist of page titles. Every few seconds it looks for"
+  "windows titled with a blacklisted title and a browser's name, and asks"
+  "them to close. A panel beside the main window lists the open windows, so"
+  "that one click puts a title in the blacklist.")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_CHECKSUM SHA256)
 

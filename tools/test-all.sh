@@ -36,4 +36,13 @@ if [ -f "$here/cmake/mingw-w64-x86_64.cmake" ]; then
   ctest --test-dir "$out/windows" --output-on-failure -j 1
 fi
 
+stage "Packages: built, linted, installed, run and removed"
+bash "$here/packaging/package.sh" deb
+python3 "$here/tests/packaging/packages_test.py" deb "$out"/pkg-linux/vorlix_*.deb
+if [ -f "$here/cmake/mingw-w64-x86_64.cmake" ]; then
+  bash "$here/packaging/package.sh" windows
+  python3 "$here/tests/packaging/packages_test.py" windows "$out"/pkg-windows/Vorlix-*-win64.exe \
+    "$out"/pkg-windows/Vorlix-*-win64.zip
+fi
+
 stage "All tests passed"
