@@ -13,6 +13,8 @@
 #include "adapters/x11/x11_window_system.h"
 #include "adapters/xdg/xdg_registry.h"
 #include "app/program.h"
+#include "autostart/autostart.h"
+#include "autostart/module_registry.h"
 #include "fake_command_runner.h"
 #include "support.h"
 #include "x_client.h"
@@ -119,7 +121,16 @@ TEST_F(ProgramOnQt, AddsThroughRealClicksKeysAndMessageBoxes) {
 TEST_F(ProgramOnQt, PanelListsWindowsAndComesBackAfterItsCloseBox) {
     test::XClient other(getenv("DISPLAY"), true);
     other.map(other.create("Win a prize - Microsoft Internet Explorer"));
+    // Registered by a copy elsewhere: the panel's load ticks the box, whose
+    // click then names this copy.
+    autostart::Check_Autostart_Click(registry, {"/elsewhere", "Vorlix", '/', ""}, 1);
     start();
+    EXPECT_TRUE(control<QCheckBox>("Check_Autostart", panel_form)->isChecked());
+    EXPECT_STREQ(std::get<std::string>(
+                     *autostart::Registry_Read_Value(registry, platform::kHkeyCurrentUser,
+                                                     autostart::kRunKey, autostart::kValueName))
+                     .c_str(),  // stored with its terminator, as REG_SZ is
+                 autostart::registration_data(toolkit.app_info()).c_str());
     auto* list = control<QListWidget>("List_Window", panel_form);
     ASSERT_TRUE(wait([&] { return list->count() == 1; }));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
