@@ -9,6 +9,7 @@
 
 #include "app/blacklist_save.h"
 #include "core/program_state.h"
+#include "core/scanner.h"
 #include "core/sorted_list.h"
 #include "platform/form_layout.h"
 #include "platform/platform.h"
@@ -73,6 +74,7 @@ private:
     windowlist::Form_WindowList* panel_ = nullptr;
     windowlist::PanelLife sized_;  // the panel given its height last
     bool scanning_ = false;
+    core::scanner::NameKeys name_keys_;  // the browser names keyed, between ticks
 };
 
 }  // namespace vorlix::app
