@@ -182,6 +182,10 @@ try:
 finally:
     for p in reversed(procs):
         p.terminate()
-        p.wait()
+        try:
+            p.wait(10)
+        except subprocess.TimeoutExpired:  # Orca may hang on its way out
+            p.kill()
+            p.wait()
     shutil.rmtree(tmp)
 sys.exit(f'FAILED: {len(failures)} failures' if failures else 0)
