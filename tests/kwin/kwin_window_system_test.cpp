@@ -125,13 +125,13 @@ TEST(OnSway, XWindowsAreClosedOnlyTheX11Way) {
 // titles; this test, with no desktop entry, is refused and told so (its
 // fallback is the one on weston).
 TEST(InstalledOnKWin, GetsTheWindowListAndAProgramWithoutAnEntryIsRefused) {
-    const TempDir prefix;
-    const pid_t install =
-        test::spawn({"cmake", "--install", VORLIX_BUILD_DIR, "--prefix", prefix.path().string()});
+    const TempDir dir;
+    const std::string prefix = dir.file("a prefix");  // the entry's Exec quotes it
+    const pid_t install = test::spawn({"cmake", "--install", VORLIX_BUILD_DIR, "--prefix", prefix});
     int status = -1;
     ASSERT_EQ(::waitpid(install, &status, 0), install);
     ASSERT_EQ(status, 0);
-    KWin kwin(prefix.file("share") + ":/usr/share");
+    KWin kwin(prefix + "/share:/usr/share");
     ASSERT_GT(kwin.kwin, 0) << kwin.log();
     const auto refused = KWinWindowSystem::open(nullptr, {}, 0);
     ASSERT_FALSE(refused.ok());
@@ -140,7 +140,7 @@ TEST(InstalledOnKWin, GetsTheWindowListAndAProgramWithoutAnEntryIsRefused) {
 
     NativeWindow popup("Win a prize - Microsoft Internet Explorer"), browser("Home - Mozilla 5");
     const pid_t news = test::spawn({"xmessage", "-title", "News - Netscape 7", "x"});
-    const std::string bin = prefix.file("bin");
+    const std::string bin = prefix + "/bin";
     write_file(bin + "/Vorlix.dat", "Win a prize\r\n");
     write_file(bin + "/Vorlix.cfg", "Timer=500\r\n");
     const pid_t vorlix = test::spawn({bin + "/Vorlix"}, {"XDG_CONFIG_HOME=" + bin});
