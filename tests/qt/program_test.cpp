@@ -141,6 +141,7 @@ TEST_F(ProgramOnQt, PanelListsWindowsAndComesBackAfterItsCloseBox) {
     other.click_close_box(WId(panel_form->winId()));
     ASSERT_TRUE(wait([&] { return button->text() == "<<  >>" && !top_level("Form_WindowList"); }));
     click("Command_Window");
+    EXPECT_EQ(button->text(), ">>  <<");
     panel_form = top_level("Form_WindowList");
     ASSERT_NE(panel_form, nullptr);
     EXPECT_TRUE(wait([&] { return docked(); }));
