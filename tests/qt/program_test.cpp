@@ -123,14 +123,13 @@ TEST_F(ProgramOnQt, PanelListsWindowsAndComesBackAfterItsCloseBox) {
     other.map(other.create("Win a prize - Microsoft Internet Explorer"));
     // Registered by a copy elsewhere: the panel's load ticks the box, whose
     // click then names this copy.
-    autostart::Check_Autostart_Click(registry, {"/elsewhere", "Vorlix", '/', ""}, 1);
+    using namespace autostart;
+    Check_Autostart_Click(registry, {"/elsewhere", "Vorlix", '/', ""}, 1);
     start();
     EXPECT_TRUE(control<QCheckBox>("Check_Autostart", panel_form)->isChecked());
-    EXPECT_STREQ(std::get<std::string>(
-                     *autostart::Registry_Read_Value(registry, platform::kHkeyCurrentUser,
-                                                     autostart::kRunKey, autostart::kValueName))
-                     .c_str(),  // stored with its terminator, as REG_SZ is
-                 autostart::registration_data(toolkit.app_info()).c_str());
+    const auto run = Registry_Read_Value(registry, platform::kHkeyCurrentUser, kRunKey, kValueName);
+    EXPECT_STREQ(std::get<std::string>(*run).c_str(),  // REG_SZ keeps its terminator
+                 registration_data(toolkit.app_info()).c_str());
     auto* list = control<QListWidget>("List_Window", panel_form);
     ASSERT_TRUE(wait([&] { return list->count() == 1; }));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
