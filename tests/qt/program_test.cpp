@@ -141,8 +141,7 @@ TEST_F(ProgramOnQt, PanelListsWindowsAndComesBackAfterItsCloseBox) {
     ASSERT_TRUE(wait([&] { return button->text() == "<<  >>" && !top_level("Form_WindowList"); }));
     click("Command_Window");
     EXPECT_EQ(button->text(), ">>  <<");
-    panel_form = top_level("Form_WindowList");
-    ASSERT_NE(panel_form, nullptr);
+    ASSERT_NE(panel_form = top_level("Form_WindowList"), nullptr);
     EXPECT_TRUE(wait([&] { return docked(); }));
 }
 
