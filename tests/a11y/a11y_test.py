@@ -72,7 +72,7 @@ def has(state, role, name):
 
 
 # Ends itself before CTest's limit would kill it and leave its processes running.
-signal.signal(signal.SIGALRM, lambda *_: sys.exit('FAILED: over 100 s')), signal.alarm(100)
+signal.signal(signal.SIGALRM, lambda *_: sys.exit('FAILED: over 80 s')), signal.alarm(80)
 exe, tmp = sys.argv[1], tempfile.mkdtemp(prefix='vorlix-a11y-')
 os.makedirs(tmp + '/bin')
 shutil.copy(exe, tmp)
