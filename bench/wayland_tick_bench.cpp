@@ -15,7 +15,7 @@ using namespace vorlix;
 
 int main() {
     constexpr int kWindows = 200;
-    test::Compositor sway(true);
+    test::Compositor sway(test::Desktop::sway);
     if (sway.x_display.empty()) {
         std::fprintf(stderr, "no compositor: %s\n",
                      test::read_file(sway.dir.file("log")).value_or("").c_str());

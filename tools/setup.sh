@@ -12,7 +12,7 @@ packages=(
   dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0 orca
   g++-mingw-w64-x86-64-posix wine64 wine
   clang-14 libclang-rt-14-dev
-  libwayland-dev wayland-protocols sway xwayland weston x11-xserver-utils
+  libwayland-dev wayland-protocols sway xwayland weston phoc x11-xserver-utils
   kwin-wayland plasma-wayland-protocols
   lintian desktop-file-utils appstream nsis unzip
   gnome-shell gjs libsystemd-dev

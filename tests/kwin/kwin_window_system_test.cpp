@@ -1,5 +1,5 @@
 // The KWin window system on a real headless KWin with native and XWayland
-// windows; X windows closed only the X11 way, on KWin and on sway; and the
+// windows; X windows closed only the X11 way, on KWin, sway and phoc; and the
 // installed Vorlix, which KWin grants its window list, in a KWin session.
 #include <gtest/gtest.h>
 
@@ -111,12 +111,16 @@ TEST_F(OnKWin, LosingKWinLeavesNothingListedAndTheNoticeSaysSo) {
     EXPECT_EQ(ws->find_by_title("Still here"), 0u);
 }
 
-TEST(OnSway, XWindowsAreClosedOnlyTheX11Way) {
-    Compositor sway(true);
-    ASSERT_FALSE(sway.x_display.empty()) << read_file(sway.dir.file("log")).value_or("");
+class OnWlroots : public ::testing::TestWithParam<Desktop> {};
+INSTANTIATE_TEST_SUITE_P(Desktops, OnWlroots, ::testing::Values(Desktop::sway, Desktop::phoc),
+                         [](const auto& d) { return d.param == Desktop::sway ? "sway" : "phoc"; });
+
+TEST_P(OnWlroots, XWindowsAreClosedOnlyTheX11Way) {
+    Compositor wlroots(GetParam());
+    ASSERT_FALSE(wlroots.x_display.empty()) << read_file(wlroots.dir.file("log")).value_or("");
     const auto x = X11WindowSystem::open();
     const auto ws = adapters::wayland::WaylandWindowSystem::open(nullptr, {}, close_x(*x)).value();
-    XClient xc(sway.x_display, true);
+    XClient xc(wlroots.x_display, true);
     expect_x_windows_closed_only_the_x11_way(*ws, xc);
 }
 

@@ -17,28 +17,37 @@
 
 namespace vorlix::test {
 
+enum class Desktop { sway, weston, phoc };
+
 class Compositor {
 public:
-    // sway lists its toplevels to clients; weston does not.
-    explicit Compositor(bool sway) {
+    // sway and phoc list their toplevels to clients; weston does not.
+    explicit Compositor(Desktop desktop) {
         std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
         if (::getuid() == 0 && ::chown(dir.path().c_str(), 65534, 65534) != 0) return;
         const std::string env_file = dir.file("env"), log = dir.file("log");
-        write_file(dir.file("config"),
-                   "xwayland force\nexec printenv WAYLAND_DISPLAY DISPLAY >" + env_file + "\n");
+        const std::string tell = "printenv WAYLAND_DISPLAY DISPLAY >" + env_file;
+        write_file(dir.file("config"), desktop == Desktop::sway ? "xwayland force\nexec " + tell
+                                                                : "[core]\nxwayland=true\n");
         const std::vector<std::string> env = {
             "XDG_RUNTIME_DIR=" + dir.path().string(), "HOME=" + dir.path().string(),
             "WLR_BACKENDS=headless", "WLR_RENDERER=pixman", "WLR_LIBINPUT_NO_DEVICES=1"};
-        pid = sway ? test::spawn({"sway", "-c", dir.file("config")}, env, log, true)
-                   : test::spawn({"weston", "--backend=headless-backend.so", "--xwayland",
-                                  "--socket=wayland-vorlix", "--idle-time=0"},
-                                 env, log, true);
-        wait_until([&] {  // the displays, as sway's children or weston's log tell them
+        const bool weston = desktop == Desktop::weston;
+        // phoc ends with its session command, which ends with phoc.
+        pid = desktop == Desktop::sway
+                  ? test::spawn({"sway", "-c", dir.file("config")}, env, log, true)
+              : weston ? test::spawn({"weston", "--backend=headless-backend.so", "--xwayland",
+                                      "--socket=wayland-vorlix", "--idle-time=0"},
+                                     env, log, true)
+                       : test::spawn({"phoc", "-C", dir.file("config"), "-E",
+                                      tell + "; exec tail --pid=$PPID -f /dev/null"},
+                                     env, log, true);
+        wait_until([&] {  // the displays, as the session command or weston's log tell them
             if (::waitpid(pid, nullptr, WNOHANG) == pid) return pid = -1, true;  // it failed
-            const std::string text = read_file(sway ? env_file : log).value_or("");
-            const auto x = text.find(sway ? "\n:" : "listening on display :");
+            const std::string text = read_file(weston ? log : env_file).value_or("");
+            const auto x = text.find(weston ? "listening on display :" : "\n:");
             if (x == std::string::npos || text.back() != '\n') return false;
-            wayland = sway ? text.substr(0, text.find('\n')) : "wayland-vorlix";
+            wayland = weston ? "wayland-vorlix" : text.substr(0, text.find('\n'));
             x_display = text.substr(text.find(':', x), text.find('\n', x + 1) - text.find(':', x));
             return true;
         });

@@ -37,7 +37,7 @@ protected:
     }
 
     static constexpr const char* kOwn = "Vorlix - Window List";
-    Compositor sway{true};
+    Compositor sway{Desktop::sway};
     std::unique_ptr<WaylandWindowSystem> ws;
 };
 
@@ -102,7 +102,7 @@ INSTANTIATE_TEST_SUITE_P(EndedOrOverlongTitle, LosingSway, ::testing::Bool());
 // weston lists no toplevels, so Vorlix falls back to the X11 windows; its X
 // window manager puts each client in a frame and publishes no client list.
 TEST(OnWeston, XWaylandWindowsAreListedAndClosedAndTheNoticeSaysNativeOnesAreNot) {
-    Compositor weston(false);
+    Compositor weston(Desktop::weston);
     if (weston.x_display.empty()) GTEST_SKIP() << read_file(weston.dir.file("log")).value_or("");
     NativeWindow native("A native - Microsoft Internet Explorer");  // looked up first
     EXPECT_FALSE(WaylandWindowSystem::open(nullptr, {}).ok());
