@@ -2,6 +2,8 @@
 // showing and hiding, closing, docking, picking a title, the notice.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "program_fixture.h"
 #include "windowlist/module_function.h"
 
@@ -80,15 +82,13 @@ TEST_F(WindowList, TheButtonHidesAndShowsTheSamePanelRefreshingIt) {
     start();
     FakePanel* p = panel();
     click_window_button();
-    EXPECT_FALSE(p->shown);
-    EXPECT_FALSE(main().panel_shown);
-    EXPECT_FALSE(Timer_PosWindow()->enabled());
+    EXPECT_EQ(std::tuple(p->shown, main().panel_shown, Timer_PosWindow()->enabled()),
+              std::tuple(false, false, false));
     windows.add("New - Microsoft Internet Explorer");
     click_window_button();
     EXPECT_EQ(panel(), p);
-    EXPECT_TRUE(p->shown);
-    EXPECT_TRUE(main().panel_shown);
-    EXPECT_TRUE(Timer_PosWindow()->enabled());
+    EXPECT_EQ(std::tuple(p->shown, main().panel_shown, Timer_PosWindow()->enabled()),
+              std::tuple(true, true, true));
     EXPECT_EQ(window_titles(), Lines{"New - Microsoft Internet Explorer"});
 }
 
@@ -97,9 +97,8 @@ TEST_F(WindowList, ClosingStopsDockingATickMakesAHiddenFreshPanelAndTheButtonSho
     start();
     panel()->check_iwindows = 0;
     close_panel();
-    EXPECT_EQ(panel(), nullptr);
-    EXPECT_FALSE(main().panel_shown);
-    EXPECT_EQ(Timer_PosWindow(), nullptr);
+    EXPECT_EQ(std::tuple(panel(), main().panel_shown, Timer_PosWindow()),
+              std::tuple(nullptr, false, nullptr));
     ASSERT_TRUE(tick());
     ASSERT_NE(panel(), nullptr);
     EXPECT_FALSE(panel()->shown || Timer_PosWindow()->enabled());

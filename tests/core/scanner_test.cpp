@@ -75,19 +75,11 @@ TEST(ScannerWalk, EveryTitleWithEveryNameYieldingAfterEachLookUpClosingAndCounti
 // keyed look-up finds exactly what the built candidate finds.
 TEST(ScannerWalk, KeyedLookUpsFindWhatBuiltCandidatesFind) {
     std::mt19937 rng(19);
-    const Strings pieces{"Win a prize",
-                         "Page",
-                         " ",
-                         "-",
-                         "\xE2\x80\x93",
-                         "\xE2\x80\x94",
-                         "\xE2\x80\x8B",
-                         "\xE2\x80\x8F",
-                         "\xC3\x84rger",
-                         "\xCE\xA3\xCF\x82",
-                         "\xC4",
-                         "\xFF",
-                         "x"};
+    // clang-format off
+    const Strings pieces{"Win a prize", "Page", " ", "-", "\xE2\x80\x93", "\xE2\x80\x94",
+                         "\xE2\x80\x8B", "\xE2\x80\x8F", "\xC3\x84rger", "\xCE\xA3\xCF\x82",
+                         "\xC4", "\xFF", "x"};
+    // clang-format on
     const Strings seps{" - ", " \xE2\x80\x93 ", " \xE2\x80\x94 ", " -\xE2\x80\x8B ", "  - "};
     const Strings names{"X", "Mozilla", "\xE2\x80\x94 Edge", "\xE2\x80\x8Bx -"};
     auto pick = [&](const Strings& from) { return from[rng() % from.size()]; };

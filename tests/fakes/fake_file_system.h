@@ -3,7 +3,6 @@
 // disk would.
 #pragma once
 
-#include <algorithm>
 #include <map>
 #include <memory>
 #include <optional>
@@ -24,10 +23,7 @@ struct FakeFileSystem : platform::FileSystem {
     void fail(FsOp op, std::string prefix, std::string reason, int times = -1) {
         failures_.push_back({op, std::move(prefix), std::move(reason), times});
     }
-    long count(FsOp op) const {
-        return std::count_if(calls.begin(), calls.end(),
-                             [op](const auto& c) { return c.first == op; });
-    }
+    long count(FsOp op) const { return calls.contains(op) ? calls.at(op) : 0; }
     std::optional<std::string> file(const std::string& path) const {
         const auto it = files.find(path);
         return it == files.end() ? std::nullopt : std::optional<std::string>(it->second);
@@ -46,7 +42,7 @@ struct FakeFileSystem : platform::FileSystem {
     }
 
     std::map<std::string, std::string> files;
-    std::vector<std::pair<FsOp, std::string>> calls;  // with the path (the written file's)
+    std::map<FsOp, long> calls;  // how many of each
     int open_files = 0;
 
 private:
@@ -90,7 +86,7 @@ private:
 };
 
 inline Status FakeFileSystem::call(FsOp op, const std::string& path) {
-    calls.emplace_back(op, path);
+    ++calls[op];
     for (Failure& f : failures_) {
         if (f.op != op || f.times == 0) continue;
         if (path.rfind(f.prefix, 0) != 0) continue;

@@ -4,9 +4,7 @@
 
 #include <sys/wait.h>
 
-#include <filesystem>
 #include <memory>
-#include <string>
 #include <vector>
 
 #include "adapters/gnome/gnome_window_system.h"

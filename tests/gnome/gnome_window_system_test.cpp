@@ -1,10 +1,7 @@
 // The GNOME window system on a real headless GNOME Shell with our extension,
 // native windows and X ones; then the built Vorlix in that session.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <algorithm>
-#include <filesystem>
 #include <optional>
 #include <set>
 
@@ -18,11 +15,9 @@ namespace {
 
 using platform::WindowId;
 
-std::set<std::string> titles(platform::WindowSystem& ws) {
-    std::set<std::string> titles;
-    for (WindowId h = ws.first_top_level(0); h != 0; h = ws.next_top_level(h))
-        titles.insert(ws.title(h));
-    return titles;
+std::set<std::string> listed(platform::WindowSystem& ws) {
+    const auto walked = titles(ws);
+    return {walked.begin(), walked.end()};
 }
 
 TEST(OnGnomeShell, ListsNativeAndXWindowsFindsThemWithoutARoundTripAndClosesEachItsWay) {
@@ -36,7 +31,7 @@ TEST(OnGnomeShell, ListsNativeAndXWindowsFindsThemWithoutARoundTripAndClosesEach
     x.map(deletable), x.map(stubborn);
     const std::set<std::string> all = {"Native - Netscape 6", "Ignores - Netscape 6",
                                        "X11 - Mozilla 1.7", "Stubborn"};
-    ASSERT_TRUE(wait_until([&] { return titles(*ws) == all; }));
+    ASSERT_TRUE(wait_until([&] { return listed(*ws) == all; }));
     const auto trips = ws->round_trips();
     EXPECT_EQ(ws->find_by_title("x11 - MOZILLA 1.7"), deletable) << "X windows by their X ids";
     EXPECT_EQ(ws->find_by_keys(TitleKey(text::title_key("X11")), TitleKey(" - mozilla 1.7")),
@@ -75,14 +70,14 @@ TEST(OnGnomeShell, WithoutTheExtensionX11AloneAnswersAndTheNoticeSaysHowToTurnIt
     const NativeWindow native("Native");
     XClient x(gnome.x_display, true);
     x.map(x.create("X11"));
-    EXPECT_TRUE(wait_until([&] { return titles(*ws) == std::set<std::string>{"X11"}; }));
+    EXPECT_TRUE(wait_until([&] { return listed(*ws) == std::set<std::string>{"X11"}; }));
     gnome.extensions("enable");
-    EXPECT_TRUE(wait_until([&] { return titles(*ws) == std::set<std::string>{"Native", "X11"}; }));
+    EXPECT_TRUE(wait_until([&] { return listed(*ws) == std::set<std::string>{"Native", "X11"}; }));
     EXPECT_EQ(ws->notice(), "");
     gnome.extensions("disable");
     EXPECT_TRUE(wait_until([&] { return ws->process_events(), ws->notice() == off; }));
     stop_child(std::exchange(gnome.shell, -1));  // the shell goes, Vorlix stays
-    EXPECT_TRUE(wait_until([&] { return titles(*ws).empty(); }));
+    EXPECT_TRUE(wait_until([&] { return listed(*ws).empty(); }));
     EXPECT_EQ(ws->notice(), off);
 }
 

@@ -20,13 +20,6 @@ using adapters::kwin::KWinWindowSystem;
 using adapters::x11::X11WindowSystem;
 using platform::WindowId;
 
-std::vector<std::string> titles(platform::WindowSystem& ws) {
-    std::vector<std::string> titles;
-    for (WindowId h = ws.first_top_level(0); h != 0; h = ws.next_top_level(h))
-        titles.push_back(ws.title(h));
-    return titles;
-}
-
 auto close_x(X11WindowSystem& x) {
     return [&x](std::string_view title) { return x.post_close_titled(title); };
 }

@@ -19,13 +19,11 @@ namespace {
 const Lines kTitles = {"Win a prize", "win a PRIZE",  "Casino", "",  " padded ",
                        "[x]",         "\xff\xfe odd", "A",      "a", "Offer"};
 // Browser windows of known names, pages that teach names, other programs.
+// clang-format off
 const Lines kWindows = {"Win a prize - Microsoft Internet Explorer",
-                        "casino - microsoft internet explorer",
-                        "News - Mozilla",
-                        "Offer - Mozilla Firefox",
-                        "A - Netscape 6",
-                        "Terminal",
-                        "B - Mozilla - B"};
+                        "casino - microsoft internet explorer", "News - Mozilla",
+                        "Offer - Mozilla Firefox", "A - Netscape 6", "Terminal", "B - Mozilla - B"};
+// clang-format on
 
 class Torture : public ProgramFixture {
 public:

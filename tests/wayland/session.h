@@ -11,11 +11,20 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/window_system.h"
 #include "support.h"
 #include "x_server.h"
 #include "xdg-shell-client-protocol.h"
 
 namespace vorlix::test {
+
+// The titles of a walk from `from`, in walk order.
+inline std::vector<std::string> titles(platform::WindowSystem& ws, platform::WindowId from = 0) {
+    std::vector<std::string> titles;
+    for (auto h = ws.first_top_level(from); h != 0; h = ws.next_top_level(h))
+        titles.push_back(ws.title(h));
+    return titles;
+}
 
 enum class Desktop { sway, weston, phoc };
 
@@ -34,14 +43,13 @@ public:
             "WLR_BACKENDS=headless", "WLR_RENDERER=pixman", "WLR_LIBINPUT_NO_DEVICES=1"};
         const bool weston = desktop == Desktop::weston;
         // phoc ends with its session command, which ends with phoc.
-        pid = desktop == Desktop::sway
-                  ? test::spawn({"sway", "-c", dir.file("config")}, env, log, true)
-              : weston ? test::spawn({"weston", "--backend=headless-backend.so", "--xwayland",
-                                      "--socket=wayland-vorlix", "--idle-time=0"},
-                                     env, log, true)
-                       : test::spawn({"phoc", "-C", dir.file("config"), "-E",
-                                      tell + "; exec tail --pid=$PPID -f /dev/null"},
-                                     env, log, true);
+        const std::vector<std::string> commands[] = {
+            {"sway", "-c", dir.file("config")},
+            {"weston", "--backend=headless-backend.so", "--xwayland", "--socket=wayland-vorlix",
+             "--idle-time=0"},
+            {"phoc", "-C", dir.file("config"), "-E",
+             tell + "; exec tail --pid=$PPID -f /dev/null"}};
+        pid = test::spawn(commands[static_cast<int>(desktop)], env, log, true);
         wait_until([&] {  // the displays, as the session command or weston's log tell them
             if (::waitpid(pid, nullptr, WNOHANG) == pid) return pid = -1, true;  // it failed
             const std::string text = read_file(weston ? log : env_file).value_or("");

@@ -16,13 +16,6 @@ using namespace std::chrono_literals;
 using adapters::wayland::WaylandWindowSystem;
 using platform::WindowId;
 
-std::vector<std::string> titles(platform::WindowSystem& ws, WindowId from = 0) {
-    std::vector<std::string> titles;
-    for (WindowId h = ws.first_top_level(from); h != 0; h = ws.next_top_level(h))
-        titles.push_back(ws.title(h));
-    return titles;
-}
-
 class OnSway : public ::testing::Test {
 protected:
     // Before any window opens: the table follows the compositor's events.
