@@ -82,18 +82,26 @@ TEST(OnGnomeShell, WithoutTheExtensionX11AloneAnswersAndTheNoticeSaysHowToTurnIt
 }
 
 // The built Vorlix closes the native pop-up, leaves its namesake without a
-// browser's name open, and never asks an X window that does not take
-// WM_DELETE_WINDOW (looked up first, in the same tick).
-TEST(OnGnomeShell, VorlixClosesTheNativePopupAndSparesTheRest) {
+// browser's name open, never asks an X window that does not take
+// WM_DELETE_WINDOW (looked up first, in the same tick), and lists native and
+// X windows in its panel, whose browsers' names it learns.
+TEST(OnGnomeShell, VorlixClosesTheNativePopupSparesTheRestAndListsEveryWindow) {
     GnomeShell gnome(true);
     gnome.windows();
-    NativeWindow popup("Win a prize - Microsoft Internet Explorer"), page("Win a prize");
+    NativeWindow popup("Win a prize - Microsoft Internet Explorer"), page("Win a prize"),
+        browser("Home - Mozilla 5");
     XClient x(gnome.x_display, true);
     x.map(x.create("Stubborn - Microsoft Internet Explorer", false));
+    x.map(x.create("News - Netscape 7"));
     write_file(gnome.dir.file("bin/Vorlix.dat"), "Stubborn\r\nWin a prize\r\n");
     write_file(gnome.dir.file("bin/Vorlix.cfg"), "Timer=500\r\n");
     const pid_t vorlix = spawn({gnome.dir.file("bin/Vorlix")}, gnome.env);
     EXPECT_TRUE(popup.asked());
+    EXPECT_TRUE(wait_until([&] {
+        const auto names = read_file(gnome.dir.file("bin/Vorlix_BrowserName.dat")).value_or("");
+        return names.find("\nMozilla 5\r\n") != names.npos &&
+               names.find("\nNetscape 7\r\n") != names.npos;
+    }));
     EXPECT_FALSE(page.asked(std::chrono::milliseconds(100)));
     EXPECT_TRUE(x.alive()) << "its client was killed";
     EXPECT_TRUE(x.close_requests().empty());
