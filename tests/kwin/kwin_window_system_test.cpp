@@ -118,8 +118,8 @@ TEST_P(OnWlroots, XWindowsAreClosedOnlyTheX11Way) {
 }
 
 // KWin checks its permission as installed: the installed Vorlix gets the
-// window list, closes native pop-ups and learns names from native and X
-// titles; this test, with no desktop entry, is refused and told so (its
+// window list, closes native pop-ups but not their namesakes, and learns
+// names from native and X titles; this test, with no desktop entry, is refused and told so (its
 // fallback is the one on weston).
 TEST(InstalledOnKWin, GetsTheWindowListAndAProgramWithoutAnEntryIsRefused) {
     const TempDir dir;
@@ -135,20 +135,22 @@ TEST(InstalledOnKWin, GetsTheWindowListAndAProgramWithoutAnEntryIsRefused) {
     EXPECT_EQ(refused.error().message, adapters::kwin::kRefused);
     EXPECT_EQ(refused.error().code, EACCES);
 
-    NativeWindow popup("Win a prize - Microsoft Internet Explorer"), browser("Home - Mozilla 5");
+    NativeWindow popup("Win a prize - Microsoft Internet Explorer"), browser("Home - Mozilla 5"),
+        page("Win a prize");
     const pid_t news = test::spawn({"xmessage", "-title", "News - Netscape 7", "x"});
     const std::string bin = prefix + "/bin";
     write_file(bin + "/Vorlix.dat", "Win a prize\r\n");
     write_file(bin + "/Vorlix.cfg", "Timer=500\r\n");
     const pid_t vorlix = test::spawn({bin + "/Vorlix"}, {"XDG_CONFIG_HOME=" + bin});
     // Each window answers KWin's pings only while it reads its connection.
-    EXPECT_TRUE(wait_until([&] { return browser.asked(0ms), popup.asked(0ms); }));
+    EXPECT_TRUE(wait_until([&] { return browser.asked(0ms), page.asked(0ms), popup.asked(0ms); }));
     EXPECT_TRUE(wait_until([&] {  // in walk order
         const std::string names = read_file(bin + "/Vorlix_BrowserName.dat").value_or("");
-        browser.asked(0ms);
+        browser.asked(0ms), page.asked(0ms);
         return names.find("\nMozilla 5\r\n") != names.npos &&
                names.find("\nNetscape 7\r\n") != names.npos;
     }));
+    EXPECT_FALSE(page.asked(0ms)) << "its namesake without a browser's name";
     test::stop_child(vorlix);
     test::stop_child(news);
 }
