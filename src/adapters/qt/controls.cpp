@@ -145,13 +145,17 @@ void install_accessible_roles() {
     QAccessible::installFactory(&accessible_role);  // a second install is ignored
 }
 
+// A screen reader speaks a notification when told it is shown. The notices
+// are never really shown: showing and hiding a widget makes Qt ask the X
+// server where the pointer is, twice for every closed pop-up.
 void Announcer::announce(const QString& words) {
     QWidget*& notice = notices_[next_];
     next_ = (next_ + 1) % notices_.size();
     if (notice == nullptr) notice = new Notice(form_);
-    notice->hide();
     notice->setAccessibleName(words);
-    notice->show();  // while the form is hidden, when the form is shown
+    if (!form_->isVisible()) return;  // nothing is spoken for a form not yet shown
+    QAccessibleEvent shown(notice, QAccessible::ObjectShow);
+    QAccessible::updateAccessibility(&shown);
 }
 
 ClickLabel::ClickLabel(QWidget* parent, const char* name, std::function<void()> on_click)
