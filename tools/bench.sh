@@ -3,7 +3,7 @@
 # Xvfb or headless Wayland desktop (the programs start and stop their
 # servers), then prints one table.
 # Usage: tools/bench.sh [--quick]   (--quick: fewer scan cases, 10 s idle)
-# Takes about 3 minutes on an idle 2-core machine; the idle run alone is 60 s,
+# Takes about 5 minutes on an idle 2-core machine; the idle run alone is 60 s,
 # the Wine ticks about half a minute.
 set -eu
 
