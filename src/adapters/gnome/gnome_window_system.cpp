@@ -11,6 +11,7 @@
 
 #include "base/text.h"
 #include "base/title_index.h"
+#include "platform/yield_pacer.h"
 
 namespace vorlix::adapters::gnome {
 namespace {
@@ -63,6 +64,7 @@ struct GnomeWindowSystem::State {
     std::unordered_map<platform::WindowId, std::size_t> position;
     std::uint64_t clock = 0;
     std::chrono::steady_clock::time_point last_read{};
+    platform::YieldPacer keyed_lookups;  // when one of them pumps
 
     void pump(bool force = false) {
         if (lost) return;
@@ -297,7 +299,9 @@ platform::WindowId GnomeWindowSystem::find_by_title(std::string_view title) {
 
 std::optional<platform::WindowId> GnomeWindowSystem::find_by_keys(const TitleKey& head,
                                                                   const TitleKey& tail) {
-    s_->pump();
+    // A scan makes tens of thousands of these; even the clock is read only
+    // every few of them.
+    if (s_->keyed_lookups.due()) s_->pump();
     if (auto* x = s_->fallback()) return x->find_by_keys(head, tail);
     return s_->titles.find(head, tail);
 }
