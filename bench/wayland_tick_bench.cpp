@@ -5,7 +5,6 @@
 // expected).
 // Usage: wayland_tick_bench [sway|kwin|gnome]   (sway when not given)
 #include <cstdio>
-#include <cstring>
 #include <list>
 #include <memory>
 #include <string>

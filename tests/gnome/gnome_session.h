@@ -77,7 +77,7 @@ public:
             if (opened) ws = std::move(opened).value();
             return ws != nullptr;
         });
-        if (listed) wait_until([&] { return ws->process_events(), ws->notice().empty(); });
+        if (ws && listed) wait_until([&] { return ws->process_events(), ws->notice().empty(); });
         return ws;
     }
     // gnome-extensions, in this session.

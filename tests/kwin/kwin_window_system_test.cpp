@@ -119,8 +119,8 @@ TEST_P(OnWlroots, XWindowsAreClosedOnlyTheX11Way) {
 
 // KWin checks its permission as installed: the installed Vorlix gets the
 // window list, closes native pop-ups but not their namesakes, and learns
-// names from native and X titles; this test, with no desktop entry, is refused and told so (its
-// fallback is the one on weston).
+// names from native and X titles; this test, with no desktop entry, is
+// refused and told so (its fallback is the one on weston).
 TEST(InstalledOnKWin, GetsTheWindowListAndAProgramWithoutAnEntryIsRefused) {
     const TempDir dir;
     const std::string prefix = dir.file("a prefix");  // the entry's Exec quotes it

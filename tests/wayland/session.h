@@ -42,7 +42,8 @@ public:
             "XDG_RUNTIME_DIR=" + dir.path().string(), "HOME=" + dir.path().string(),
             "WLR_BACKENDS=headless", "WLR_RENDERER=pixman", "WLR_LIBINPUT_NO_DEVICES=1"};
         const bool weston = desktop == Desktop::weston;
-        // phoc ends with its session command, which ends with phoc.
+        // In Desktop's order. phoc ends with its session command, which ends
+        // with phoc.
         const std::vector<std::string> commands[] = {
             {"sway", "-c", dir.file("config")},
             {"weston", "--backend=headless-backend.so", "--xwayland", "--socket=wayland-vorlix",
