@@ -30,6 +30,7 @@ public:
                                                    const TitleKey& tail) override {
         return inner_.find_by_keys(head, tail);
     }
+    const TitleIndex* title_index() override { return inner_.title_index(); }
     bool post_close(platform::WindowId w) override { return inner_.post_close(w); }
     std::string notice() const override { return inner_.notice(); }
 

@@ -32,6 +32,8 @@ public:
     platform::WindowId find_by_title(std::string_view title) override;
     std::optional<platform::WindowId> find_by_keys(const TitleKey& head,
                                                    const TitleKey& tail) override;
+    // Every pair is asked: no index to skip any by.
+    const TitleIndex* title_index() override { return nullptr; }
 
 private:
     platform::WindowId find_key(const std::string& wanted);

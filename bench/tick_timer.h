@@ -18,7 +18,8 @@ namespace vorlix::bench {
 struct TickResult {
     double tick_ms = 0;
     double refresh_ms = 0;  // Update_Window_List alone, windows unchanged
-    long lookups = 0;       // per tick
+    long pairs = 0;         // title x name, per tick
+    long lookups = 0;       // of them asked of the window system, per tick
     double replies = 0;     // what `replies` counted, per tick
     double longest_gap_ms = 0;
 };
@@ -64,6 +65,7 @@ inline TickResult time_tick(platform::Toolkit& toolkit, platform::WindowSystem& 
             gaps.push_back(rig.toolkit().counts().longest_gap_ms);
         });
         r.lookups = (counted.lookups() - lookups0) / runs;
+        r.pairs = static_cast<long>(data.blacklist.size() * data.names.size());
         r.replies = static_cast<double>(replies() - replies0) / runs;
         r.longest_gap_ms = median(gaps);
     }

@@ -137,7 +137,7 @@ void save_blacklist(ToolkitHost& host, adapters::x11::X11WindowSystem& x11, long
         trial += ", trial: yield at most every " + std::to_string(yield_every_us) + " us";
     row(std::string("4 Save_Blacklist (") + host.name() + trial + ")", "32767 titles", t, "ms",
         "<= 100 ms, windows answering", met(t <= 100),
-        std::to_string(yields) + " yields; longest stretch over 16 yields " + fixed(median(gaps)) +
+        std::to_string(yields) + " yields; longest stretch between passes " + fixed(median(gaps)) +
             " ms (the file's rewrite); " + std::to_string(size) + " bytes written");
 }
 

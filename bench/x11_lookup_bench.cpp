@@ -38,7 +38,7 @@ Tick scan_tick(adapters::x11::X11WindowSystem& ws, const core::SortedList& black
     };
     // Nothing is asked: the windows must stay for the next run.
     hooks.post_close = [](platform::WindowId) { return true; };
-    hooks.yield = [] {};
+    hooks.yield = [] { return false; };
     hooks.killed = [](double) {};
     constexpr int kRuns = 5;
     const std::uint64_t before = ws.replies_waited();

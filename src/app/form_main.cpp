@@ -169,14 +169,15 @@ void Form_Main::Timer_Destroy_Timer() {
         const core::scanner::Hooks hooks{
             [&windows](const std::string& candidate) { return windows.find_by_title(candidate); },
             [&windows](platform::WindowId w) { return windows.post_close(w); },
-            [this] { services_.toolkit.do_events(); },
+            [this] { return services_.toolkit.do_events(); },
             [this](double kills) { view_->set_status(core::scanner::killed_status(kills)); },
             [&windows](const TitleKey& title, const TitleKey& suffix) {
                 return windows.find_by_keys(title, suffix);
             },
+            [&windows] { return windows.title_index(); },
         };
         core::scanner::walk(list_title_, state_.browser_names, mozilla, state_.kill_count, hooks,
-                            name_keys_);
+                            scan_keys_);
     }
     // A suspend that came during the walk keeps its yellow lamp.
     view_->set_lamp(timer_destroy_->enabled() ? Lamp::Waiting : Lamp::Suspended);

@@ -74,7 +74,7 @@ private:
     windowlist::Form_WindowList* panel_ = nullptr;
     windowlist::PanelLife sized_;  // the panel given its height last
     bool scanning_ = false;
-    core::scanner::NameKeys name_keys_;  // the browser names keyed, between ticks
+    core::scanner::WalkKeys scan_keys_;  // the names and titles keyed, between ticks
 };
 
 }  // namespace vorlix::app

@@ -22,6 +22,7 @@ std::uint64_t TitleKey::hash_of(std::string_view key) {
 }
 
 void TitleIndex::insert(Id id, std::string key, Rank rank) {
+    ++insertions_;
     remove(id);
     const auto [entry, fresh] = by_key_.try_emplace(key);
     if (fresh) place(*entry);

@@ -55,6 +55,14 @@ public:
     // Keys held. A key goes with its last window, so this follows the
     // windows, not every title they ever bore.
     [[nodiscard]] std::size_t keys() const { return by_key_.size(); }
+    // Every key with the first window filed under it, in no order.
+    template <class Visit>
+    void for_each_key(Visit visit) const {
+        for (const auto& [key, windows] : by_key_) visit(key, windows.front().second);
+    }
+    // Moves with every insert: a key found missing stays missing while this
+    // stands still.
+    [[nodiscard]] std::uint64_t insertions() const { return insertions_; }
 
 private:
     struct Filed {
@@ -74,6 +82,7 @@ private:
     std::unordered_map<Id, Filed> filed_;
     ByKey by_key_;
     std::vector<Slot> slots_;  // a power of two, at most half full
+    std::uint64_t insertions_ = 0;
 };
 
 }  // namespace vorlix

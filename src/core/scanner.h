@@ -2,10 +2,13 @@
 // system or toolkit: those reach it through the hooks.
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/title_index.h"
@@ -25,7 +28,9 @@ struct Hooks {
     std::function<platform::WindowId(const std::string& candidate)> find;
     // True when a close request went out; only those are counted.
     std::function<bool(platform::WindowId)> post_close;
-    std::function<void()> yield;
+    // A pass of the event loop; false when it ran nothing (platform::Toolkit::
+    // do_events).
+    std::function<bool()> yield;
     // After each counted close, with the new kill count.
     std::function<void(double kill_count)> killed;
     // The look-up of `find` from keys taken once (platform::WindowSystem::
@@ -33,6 +38,10 @@ struct Hooks {
     // whose key does not join, the candidate is built and handed to `find`.
     std::function<std::optional<platform::WindowId>(const TitleKey& title, const TitleKey& suffix)>
         find_keys{};
+    // The index `find_keys` answers from (platform::WindowSystem::
+    // title_index). With it, a pair whose title and name the index shows no
+    // window for is a miss without a look-up.
+    std::function<const TitleIndex*()> title_index{};
 };
 
 // " - " + each browser name, keyed; kept between walks, so a name is keyed
@@ -43,12 +52,39 @@ public:
         std::string name;
         TitleKey suffix;
     };
-    void update(const std::vector<std::string>& names);
+    // True when a name changed.
+    bool update(const std::vector<std::string>& names);
     [[nodiscard]] std::size_t size() const { return names_.size(); }
     [[nodiscard]] const Name& operator[](std::size_t k) const { return names_[k]; }
 
 private:
     std::vector<Name> names_;
+};
+
+// The blacklist's titles by the hash of their keys, for titles whose key
+// joins, and the positions of those whose key does not; taken again after
+// the list changes.
+class TitleHashes {
+public:
+    void update(const SortedList& blacklist);
+    // Positions whose title's key hashes to `hash`, ascending.
+    template <class Visit>
+    void for_each_at(std::uint64_t hash, Visit visit) const {
+        const auto from = std::lower_bound(by_hash_.begin(), by_hash_.end(), std::pair{hash, 0});
+        for (auto it = from; it != by_hash_.end() && it->first == hash; ++it) visit(it->second);
+    }
+    [[nodiscard]] const std::vector<int>& not_joining() const { return not_joining_; }
+
+private:
+    std::optional<std::uint64_t> edits_;  // of the list they were taken from
+    std::vector<std::pair<std::uint64_t, int>> by_hash_;
+    std::vector<int> not_joining_;
+};
+
+// What walks keep between ticks.
+struct WalkKeys {
+    NameKeys names;
+    TitleHashes titles;
 };
 
 // For each blacklist position (the count read once, at the start) and each
@@ -60,10 +96,10 @@ private:
 // exist are skipped, titles added are scanned from the next tick on.
 // `browser_names` holds the names at positions 1..N as elements 0..N-1.
 void walk(const SortedList& blacklist, const std::vector<std::string>& browser_names,
-          int mozilla_count, double& kill_count, const Hooks& hooks, NameKeys& name_keys);
+          int mozilla_count, double& kill_count, const Hooks& hooks, WalkKeys& keys);
 inline void walk(const SortedList& blacklist, const std::vector<std::string>& browser_names,
                  int mozilla_count, double& kill_count, const Hooks& hooks) {
-    NameKeys keys;
+    WalkKeys keys;
     walk(blacklist, browser_names, mozilla_count, kill_count, hooks, keys);
 }
 

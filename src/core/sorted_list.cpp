@@ -26,6 +26,7 @@ int SortedList::add(std::string entry) {
     if (count() >= kMaxEntries) return -1;
     const auto it = std::upper_bound(entries_.begin(), entries_.end(), entry, less);
     const int pos = static_cast<int>(it - entries_.begin());
+    ++edits_;
     keys_.insert(keys_.begin() + pos, std::nullopt);
     entries_.insert(it, std::move(entry));
     if (view_) view_->insert(pos, entries_[static_cast<std::size_t>(pos)]);
@@ -48,6 +49,7 @@ int SortedList::add_all(std::vector<std::string> entries) {
                std::make_move_iterator(entries.begin()), std::make_move_iterator(entries.end()),
                std::back_inserter(merged), less);
     entries_ = std::move(merged);
+    ++edits_;
     keys_.assign(entries_.size(), std::nullopt);
     attach(view_);
     return added;
@@ -55,12 +57,14 @@ int SortedList::add_all(std::vector<std::string> entries) {
 
 void SortedList::remove(int pos) {
     if (pos < 0 || pos >= count()) return;
+    ++edits_;
     entries_.erase(entries_.begin() + pos);
     keys_.erase(keys_.begin() + pos);
     if (view_) view_->remove(pos);
 }
 
 void SortedList::clear() {
+    ++edits_;
     entries_.clear();
     keys_.clear();
     if (view_) view_->clear();

@@ -3,6 +3,7 @@
 // disagree and both platforms show the same order.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -54,6 +55,9 @@ public:
     // list costs no more than before and a scan keys nothing twice.
     const EntryKey& key_at(int pos) const;
 
+    // Moves with every change of the entries.
+    std::uint64_t edits() const { return edits_; }
+
     // The view's selection; -1 without a view.
     int selected() const;
 
@@ -61,6 +65,7 @@ private:
     std::vector<std::string> entries_;
     mutable std::vector<std::optional<EntryKey>> keys_;  // beside entries_
     platform::ListBoxView* view_ = nullptr;
+    std::uint64_t edits_ = 0;
 };
 
 // A blacklist row is "[" + title + "]"; the title is the row less its first

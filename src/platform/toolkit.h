@@ -183,8 +183,10 @@ public:
     virtual std::unique_ptr<Timer> create_timer(std::function<void()> on_tick) = 0;
 
     // Delivers pending events (clicks, keys, timer ticks) and returns;
-    // handlers may run inside it.
-    virtual void do_events() = 0;
+    // handlers may run inside it. False when it delivered nothing because it
+    // passed the event loop moments ago (toolkits pace their passes): then
+    // nothing ran and nothing changed.
+    virtual bool do_events() = 0;
     // Modal; the result is not used.
     virtual void message_box(std::string_view text, std::string_view caption, int flags) = 0;
     virtual ScreenSize screen_size() const = 0;

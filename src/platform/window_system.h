@@ -55,6 +55,12 @@ public:
         return std::nullopt;
     }
 
+    // The index find_by_keys answers from, brought up to date as a look-up
+    // would bring it (it may read pending events); nullptr when there is
+    // none. A key it does not hold is a miss without asking, as long as its
+    // insertions() count stands and the event loop has not run since.
+    virtual const TitleIndex* title_index() { return nullptr; }
+
     // Asks the window to close (the window system's polite close message).
     // Does not wait and never destroys or kills the window's client. False
     // when no request was sent: the window is gone, or it could only be

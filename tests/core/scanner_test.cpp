@@ -28,6 +28,9 @@ struct Desk {
     int yields = 0;
     std::function<void(int)> on_yield;  // with the yield's number, from 1
     bool keyed = false;
+    bool indexed = false;  // the windows also in an index: the walk skips what it cannot find
+    TitleIndex index;
+    std::map<std::string, platform::WindowId> in_index;
 
     platform::WindowId find(std::string key) {
         lookups.push_back(key);
@@ -40,11 +43,21 @@ struct Desk {
         Hooks h{
             [this](const std::string& candidate) { return find(candidate); },
             [this](platform::WindowId id) { return id != refuses && (closed.push_back(id), true); },
-            [this] { on_yield ? on_yield(++yields) : void(++yields); },
+            [this] { return on_yield ? on_yield(++yields) : void(++yields), true; },
             [this](double n) { statuses.push_back(killed_status(n)); }};
-        if (keyed)
+        if (keyed || indexed)
             h.find_keys = [this](const TitleKey& t, const TitleKey& s) {
                 return find(t.text + s.text);
+            };
+        if (indexed)
+            h.title_index = [this] {
+                if (in_index != windows) {
+                    index.clear();
+                    for (const auto& [title, id] : windows)
+                        index.insert(id, text::title_key(title), 0);
+                    in_index = windows;
+                }
+                return &index;
             };
         return h;
     }
@@ -97,26 +110,31 @@ TEST(ScannerWalk, KeyedLookUpsFindWhatBuiltCandidatesFind) {
         if (id % 3 == 0) windows.remove(id - 1);
     }
     int keyed = 0;
-    auto found_by = [&](bool with_keys) {
-        Ids found;
+    // 0: built, 1: keyed, 2: keyed where the index shows a window
+    auto found_by = [&](int way) {
+        Ids found, hits;
         Hooks hooks{[&](const std::string& c) {
                         return found.emplace_back(windows.find(text::title_key(c)));
                     },
-                    [](platform::WindowId) { return false; },
+                    [&](platform::WindowId id) { return hits.push_back(id), false; },
                     {},
                     {}};
-        if (with_keys)
+        if (way > 0)
             hooks.find_keys = [&](const TitleKey& title, const TitleKey& suffix) {
                 return ++keyed, found.emplace_back(windows.find(title, suffix));
             };
+        if (way > 1) hooks.title_index = [&] { return &windows; };
         double kills = 0;
         walk(bl, names, 0, kills, hooks);
-        return found;
+        return std::pair{found, hits};
     };
-    const Ids plain = found_by(false);
-    EXPECT_EQ(found_by(true), plain);
-    EXPECT_GT(std::count_if(plain.begin(), plain.end(), [](auto id) { return id != 0; }), 200);
+    const auto [plain, hits] = found_by(0);
+    EXPECT_EQ(found_by(1).first, plain);
     EXPECT_LT(keyed, static_cast<int>(plain.size()));  // titles ending in a blank and a dash: built
+    const auto [asked, indexed_hits] = found_by(2);
+    EXPECT_EQ(indexed_hits, hits);
+    EXPECT_GT(hits.size(), 200u);
+    EXPECT_LT(asked.size(), plain.size());
 }
 
 TEST(ScannerSparing, ExactlyOneMozillaEntrySparesEveryNameWithMozillaInIt) {
@@ -137,26 +155,30 @@ TEST(ScannerSparing, ExactlyOneMozillaEntrySparesEveryNameWithMozillaInIt) {
 }
 
 TEST(ScannerReentrancy, ListsChangingDuringTheYields) {
-    for (const bool keyed : {false, true}) {
+    for (const int way : {0, 1, 2}) {  // built, keyed, indexed
         SortedList bl;
         fill(bl, {"B", "D"});
         Strings names{"X", "Y"};
         Desk desk;
-        desk.keyed = keyed;
+        desk.keyed = way == 1;
+        desk.indexed = way == 2;
         desk.windows = {{"A - Y", 1}};
         desk.on_yield = [&](int n) {
             if (n == 1) bl.add(make_entry("A"));  // shifts B to position 1
             if (n == 1) names.push_back("Z");     // tried from the next position on
             if (n == 2) desk.windows.clear();     // closed by its owner meanwhile
             if (n == 3) bl.remove(0);             // D comes back to position 1
+            if (n == 3) desk.windows["d - z"] = 2;
         };
         double kills = 0;
         walk(bl, names, 0, kills, desk.hooks());
         // The entry count (2) was read once; the third title waits for the next tick.
         Strings expected{"B - X", "A - Y", "B - X", "D - Y", "D - Z"};
-        if (keyed) std::ranges::transform(expected, expected.begin(), text::title_key);
-        EXPECT_EQ(desk.lookups, expected);
-        EXPECT_EQ(desk.closed, Ids{1});
+        if (way == 2) expected = {"A - Y", "D - Z"};  // what the index shows
+        if (way > 0) std::ranges::transform(expected, expected.begin(), text::title_key);
+        EXPECT_EQ(desk.lookups, expected) << way;
+        EXPECT_EQ(desk.closed, (Ids{1, 2})) << way;
+        EXPECT_EQ(desk.yields, 5) << way;
     }
 }
 

@@ -171,7 +171,7 @@ struct FakeToolkit final : platform::Toolkit, FakeToolkitState {
     std::unique_ptr<platform::Timer> create_timer(std::function<void()> on_tick) override {
         return std::make_unique<FakeTimer>(*this, std::move(on_tick));
     }
-    void do_events() override;
+    bool do_events() override;
     void message_box(std::string_view text, std::string_view, int) override {
         boxes.emplace_back(text);
     }
@@ -195,8 +195,8 @@ struct FakeToolkit final : platform::Toolkit, FakeToolkitState {
     std::vector<std::string> boxes;  // message box texts
 };
 
-inline void FakeToolkit::do_events() {
-    if (ended) return;
+inline bool FakeToolkit::do_events() {
+    if (ended) return false;
     const long k = ++yields;
     // Taken out first: an event may script more events or yield again.
     std::vector<std::function<void()>> due;
@@ -205,6 +205,7 @@ inline void FakeToolkit::do_events() {
     for (auto& event : due) {
         if (!ended) event();
     }
+    return true;
 }
 
 }  // namespace vorlix::test

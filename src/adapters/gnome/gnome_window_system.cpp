@@ -306,6 +306,12 @@ std::optional<platform::WindowId> GnomeWindowSystem::find_by_keys(const TitleKey
     return s_->titles.find(head, tail);
 }
 
+const TitleIndex* GnomeWindowSystem::title_index() {
+    s_->pump();
+    if (auto* x = s_->fallback()) return x->title_index();
+    return &s_->titles;
+}
+
 bool GnomeWindowSystem::post_close(platform::WindowId w) {
     if (auto* x = s_->fallback()) return x->post_close(w);
     const auto* k = s_->known(w);

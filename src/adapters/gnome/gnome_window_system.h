@@ -56,6 +56,7 @@ public:
     platform::WindowId find_by_title(std::string_view title) override;
     std::optional<platform::WindowId> find_by_keys(const TitleKey& head,
                                                    const TitleKey& tail) override;
+    const TitleIndex* title_index() override;
     bool post_close(platform::WindowId w) override;
     std::string notice() const override;
 

@@ -350,6 +350,12 @@ std::optional<platform::WindowId> KWinWindowSystem::find_by_keys(const TitleKey&
     return s_->titles.find(head, tail);
 }
 
+const TitleIndex* KWinWindowSystem::title_index() {
+    s_->pump();
+    s_->keyed_live = s_->live();
+    return s_->keyed_live ? &s_->titles : nullptr;
+}
+
 bool KWinWindowSystem::post_close(platform::WindowId w) {
     const auto* k = s_->known(w);
     if (k == nullptr) return false;

@@ -59,6 +59,7 @@ public:
     platform::WindowId find_by_title(std::string_view title) override;
     std::optional<platform::WindowId> find_by_keys(const TitleKey& head,
                                                    const TitleKey& tail) override;
+    const TitleIndex* title_index() override;
     // KWin does not say which windows are X windows: any that an X
     // window's title matches goes to `close_x`, the others get KWin's close.
     bool post_close(platform::WindowId w) override;

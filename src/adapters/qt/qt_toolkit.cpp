@@ -44,9 +44,10 @@ std::unique_ptr<platform::Timer> QtToolkit::create_timer(std::function<void()> o
     return std::make_unique<QtTimer>(std::move(on_tick));
 }
 
-void QtToolkit::do_events() {
-    if (!pacer_.due()) return;
+bool QtToolkit::do_events() {
+    if (!pacer_.due()) return false;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    return true;
 }
 
 void QtToolkit::message_box(std::string_view text, std::string_view caption, int flags) {

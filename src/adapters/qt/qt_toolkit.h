@@ -22,7 +22,7 @@ public:
         platform::MainWindowEvents& events) override;
     std::unique_ptr<platform::PanelView> create_panel(platform::PanelEvents& events) override;
     std::unique_ptr<platform::Timer> create_timer(std::function<void()> on_tick) override;
-    void do_events() override;
+    bool do_events() override;
     void message_box(std::string_view text, std::string_view caption, int flags) override;
     platform::ScreenSize screen_size() const override;
     platform::AppInfo app_info() const override;

@@ -341,6 +341,12 @@ std::optional<platform::WindowId> WaylandWindowSystem::find_by_keys(const TitleK
     return s_->titles.find(head, tail);
 }
 
+const TitleIndex* WaylandWindowSystem::title_index() {
+    s_->pump();
+    s_->keyed_live = s_->live();
+    return s_->keyed_live ? &s_->titles : nullptr;
+}
+
 bool WaylandWindowSystem::post_close(platform::WindowId w) {
     const auto* t = s_->known(w);
     if (t == nullptr) return false;

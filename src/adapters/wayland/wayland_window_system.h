@@ -62,6 +62,7 @@ public:
     platform::WindowId find_by_title(std::string_view title) override;
     std::optional<platform::WindowId> find_by_keys(const TitleKey& head,
                                                    const TitleKey& tail) override;
+    const TitleIndex* title_index() override;
     // The protocol does not say which toplevels are X windows: any that an
     // X window's title matches goes to `close_x`, the others get the
     // compositor's close.

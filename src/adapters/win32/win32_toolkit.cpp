@@ -119,17 +119,18 @@ void Win32Toolkit::dispatch(MSG& msg) {
     DispatchMessageW(&msg);
 }
 
-void Win32Toolkit::do_events() {
-    if (!pacer_.due()) return;
+bool Win32Toolkit::do_events() {
+    if (!pacer_.due()) return false;
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
             // Left for the message loop that is waiting for it.
             PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
+            return true;
         }
         dispatch(msg);
     }
+    return true;
 }
 
 void Win32Toolkit::message_box(std::string_view text, std::string_view caption, int flags) {

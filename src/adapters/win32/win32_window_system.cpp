@@ -136,13 +136,15 @@ void Win32WindowSystem::refresh_titles() {
     built_ = true;
 }
 
+void Win32WindowSystem::refile_fresh() {
+    std::erase_if(fresh_, [](HWND h) { return !IsWindow(h); });
+    for (HWND h : fresh_) file(h, text::title_key(raw_title(h)));
+}
+
 template <class Find, class Bears>
 platform::WindowId Win32WindowSystem::confirmed(Find find, Bears bears) {
     if (!built_) refresh_titles();
-    if (!fresh_.empty() && fresh_pacer_.due()) {
-        std::erase_if(fresh_, [](HWND h) { return !IsWindow(h); });
-        for (HWND h : fresh_) file(h, text::title_key(raw_title(h)));
-    }
+    if (!fresh_.empty() && fresh_pacer_.due()) refile_fresh();
     // An event may not have arrived yet (and Wine sends few): a window may
     // have closed or been renamed since. Checking a hit costs one call and
     // hits are rare.
@@ -170,6 +172,12 @@ std::optional<platform::WindowId> Win32WindowSystem::find_by_keys(const TitleKey
                                                                   const TitleKey& tail) {
     return confirmed([&] { return titles_.find(head, tail); },
                      [&](const std::string& now) { return is_joined(now, head, tail); });
+}
+
+const TitleIndex* Win32WindowSystem::title_index() {
+    if (!built_) refresh_titles();
+    refile_fresh();
+    return &titles_;
 }
 
 bool Win32WindowSystem::post_close(platform::WindowId w) {

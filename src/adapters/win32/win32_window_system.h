@@ -46,6 +46,7 @@ public:
     platform::WindowId find_by_title(std::string_view title) override;
     std::optional<platform::WindowId> find_by_keys(const TitleKey& head,
                                                    const TitleKey& tail) override;
+    const TitleIndex* title_index() override;
     bool post_close(platform::WindowId w) override;
     std::string notice() const override { return {}; }
 
@@ -59,6 +60,8 @@ private:
     // of its equals, as a window just made or renamed is usually on top.
     void file(HWND h, std::string key);
     void add_fresh(HWND h);
+    // Reads the titles of the windows made since the walk again.
+    void refile_fresh();
     // The window `find` names once its title is read again and `bears` it.
     template <class Find, class Bears>
     platform::WindowId confirmed(Find find, Bears bears);

@@ -169,6 +169,13 @@ std::optional<platform::WindowId> X11WindowSystem::find_by_keys(const TitleKey& 
     return s_->table.find_keys(head, tail);
 }
 
+const TitleIndex* X11WindowSystem::title_index() {
+    s_->sync();
+    if (!s_->link.live()) return nullptr;
+    s_->reader.ask_created();
+    return &s_->table.index();
+}
+
 bool X11WindowSystem::post_close(platform::WindowId w) {
     const auto* k = s_->known(w);
     // A window that does not take WM_DELETE_WINDOW is left alone: a window

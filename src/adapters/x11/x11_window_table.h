@@ -38,6 +38,8 @@ public:
         return static_cast<xcb_window_t>(index_.find(head, tail));
     }
 
+    [[nodiscard]] const TitleIndex& index() const { return index_; }
+
 private:
     // Into the index if `index` and the window is ever looked up, else out.
     void file(xcb_window_t id, const WindowInfo& w, bool index);
