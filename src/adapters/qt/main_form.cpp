@@ -1,5 +1,8 @@
+#include <QMetaObject>
 #include <QPainter>
 #include <QPushButton>
+
+#include <optional>
 
 #include "adapters/qt/form.h"
 #include "adapters/qt/forms.h"
@@ -88,6 +91,23 @@ public:
     QPushButton* window_button() const { return window_; }
     Announcer& announcer() { return announcer_; }
 
+    // A scan may close hundreds of pop-ups between two passes of the event
+    // loop, where nothing is painted or read out: the status line is set,
+    // and its news told, once for all of them, at the next pass.
+    void set_status_soon(QString text) {
+        const bool queued = pending_status_.has_value();
+        pending_status_ = std::move(text);
+        if (!queued)
+            QMetaObject::invokeMethod(
+                this, [this] { set_status_now(); }, Qt::QueuedConnection);
+    }
+    void set_status_now() {
+        if (!pending_status_) return;
+        status_->setText(*pending_status_);
+        announcer_.announce(*pending_status_);
+        pending_status_.reset();
+    }
+
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
@@ -112,6 +132,7 @@ private:
     StatusLamp* lamp_;
     QLabel* status_;
     Announcer announcer_{this};
+    std::optional<QString> pending_status_;
 };
 
 class QtMainWindow : public FormView<MainForm, platform::MainWindowView> {
@@ -130,10 +151,7 @@ public:
     void set_title_text(std::string_view text) override { form_->text()->setText(text_of(text)); }
     platform::ListBoxView& title_list() override { return *form_->list(); }
     void set_lamp(Lamp lamp) override { form_->lamp()->set_state(lamp); }
-    void set_status(std::string_view text) override {
-        form_->status()->setText(text_of(text));
-        announce(text);
-    }
+    void set_status(std::string_view text) override { form_->set_status_soon(text_of(text)); }
     void set_active_picture_visible(bool visible) override {
         set_picture_visible(form_->active(), visible);
     }

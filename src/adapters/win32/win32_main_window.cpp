@@ -4,6 +4,9 @@
 // After windows.h
 #include <commctrl.h>
 
+#include <optional>
+#include <string>
+
 #include "adapters/win32/win32_accessible.h"
 #include "adapters/win32/win32_forms.h"
 #include "adapters/win32/win32_list_box.h"
@@ -17,6 +20,8 @@ using namespace platform::layout;
 constexpr platform::Colour kLightYellow = 0xC0FFFF;
 constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW;
 constexpr DWORD kMainExStyle = 0;
+// Posted to itself: the status line is due.
+constexpr UINT kShowStatus = WM_APP + 1;
 
 class MainWindow final : public Form, public platform::MainWindowView {
 public:
@@ -112,12 +117,14 @@ public:
         spoken_[Shape_Status].description = widen(look_of(lamp).word);
         tell_clients(lamp_control_, EVENT_OBJECT_DESCRIPTIONCHANGE);
     }
+    // A scan may close hundreds of pop-ups between two passes of the message
+    // loop, where nothing is painted or read out: the status line is set (a
+    // static control repaints at once), and its news told, once for all of
+    // them, at the next pass.
     void set_status(std::string_view text) override {
-        SetWindowTextW(status_, widen(text).c_str());
-        // Read out by screen readers as a live region's news.
-        tell_clients(status_, EVENT_OBJECT_NAMECHANGE);
-        tell_clients(status_, kLiveRegionChanged);
-        announce(text);
+        const bool posted = pending_status_.has_value();
+        pending_status_ = widen(text);
+        if (!posted && !PostMessageW(hwnd_, kShowStatus, 0, 0)) show_status();
     }
     void set_active_picture_visible(bool visible) override {
         set_picture_visible(active_, visible);
@@ -135,12 +142,23 @@ public:
         spoken_[Command_Window].name = widen(panel_shown ? button.spoken : kWindowButtonHiddenName);
         tell_clients(command_window_, EVENT_OBJECT_NAMECHANGE);
     }
-    void announce(std::string_view words) override {
-        news_spoken_.name = widen(words);
-        tell_clients(news_, EVENT_SYSTEM_ALERT);
-    }
+    void announce(std::string_view words) override { announce(widen(words)); }
 
 private:
+    void announce(std::wstring words) {
+        news_spoken_.name = std::move(words);
+        tell_clients(news_, EVENT_SYSTEM_ALERT);
+    }
+    void show_status() {
+        if (!pending_status_) return;
+        SetWindowTextW(status_, pending_status_->c_str());
+        // Read out by screen readers as a live region's news.
+        tell_clients(status_, EVENT_OBJECT_NAMECHANGE);
+        tell_clients(status_, kLiveRegionChanged);
+        announce(*std::move(pending_status_));
+        pending_status_.reset();
+    }
+
     HWND add(const wchar_t* control_class, DWORD style, MainControl c, bool hand) {
         return Form::add(control_class, style, kMainFirstId + c, kMain[c], hand, res_.font);
     }
@@ -252,6 +270,9 @@ private:
                     return reinterpret_cast<LRESULT>(status_brush_);
                 }
                 break;
+            case kShowStatus:
+                show_status();
+                return 0;
             case WM_SETCURSOR:
                 if (set_cursor(wp, lp)) return TRUE;
                 break;
@@ -311,6 +332,7 @@ private:
     // What assistive technology hears of each control; the controls read it.
     Annotation spoken_[kMainControls];
     Annotation news_spoken_;
+    std::optional<std::wstring> pending_status_;
 };
 
 }  // namespace
