@@ -22,6 +22,9 @@ std::uint64_t TitleKey::hash_of(std::string_view key) {
 }
 
 void TitleIndex::insert(Id id, std::string key, Rank rank) {
+    if (const auto known = filed_.find(id);
+        known != filed_.end() && known->second.rank == rank && known->second.key == key)
+        return;  // filed so already
     ++insertions_;
     remove(id);
     const auto [entry, fresh] = by_key_.try_emplace(key);

@@ -40,7 +40,8 @@ public:
     using Rank = std::int64_t;  // smaller comes first
 
     // Files the window under `key` at `rank`. A window filed already moves:
-    // that is how a retitled or re-ranked window is told. Of two windows of
+    // that is how a retitled or re-ranked window is told. Filing it as it is
+    // changes nothing. Of two windows of
     // one rank, the one filed last comes first.
     void insert(Id id, std::string key, Rank rank);
     void remove(Id id);

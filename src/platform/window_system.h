@@ -83,6 +83,9 @@ public:
     [[nodiscard]] virtual int event_fd() const = 0;
     // Reads and handles what is pending, without blocking.
     virtual void process_events() = 0;
+    // Sends the requests held back (a scan's closes go out together); the
+    // composition root calls it whenever the event loop is about to wait.
+    virtual void flush() {}
 };
 
 }  // namespace vorlix::platform

@@ -56,6 +56,7 @@ TEST(OnGnomeShell, ListsNativeAndXWindowsFindsThemWithoutARoundTripAndClosesEach
     ignores.retitle("Still here");  // it stays, under the same id
     EXPECT_TRUE(wait_until([&] { return ws->find_by_title("Still here") == other; }));
     EXPECT_TRUE(ws->post_close(deletable));
+    ws->flush();
     EXPECT_TRUE(x.wait_for_close_request(deletable, std::chrono::seconds(10)));
     EXPECT_FALSE(ws->post_close(stubborn)) << "the shell would kill its client";
     EXPECT_TRUE(x.alive());

@@ -47,6 +47,8 @@ public:
     bool wait_for_close_request(xcb_window_t w, std::chrono::milliseconds limit);
     // Asks the window manager to close `w`, as a click on its close box does.
     void click_close_box(xcb_window_t w);
+    // Puts `w` on top: itself without a window manager, through it with one.
+    void raise(xcb_window_t w);
 
     // One round trip: the server has handled every request sent so far.
     bool alive();
@@ -61,6 +63,8 @@ private:
     void change(xcb_window_t w, const char* property, const char* type, std::uint8_t format,
                 std::size_t count, const void* data);
     void pump();
+    // A message to the window manager about `w`, as a pager (`source` 2) sends it.
+    void ask_window_manager(xcb_window_t w, const char* type, std::uint32_t source);
 
     xcb_connection_t* c_;
     xcb_window_t root_ = 0;

@@ -133,6 +133,7 @@ TEST_F(X11Test, OwnersAndProtocolsOfAnyShape) {
     }
     for (const xcb_window_t w : {no_delete, bad, parent})
         EXPECT_EQ(ws_->post_close(w), w == parent);
+    ws_->flush();
     EXPECT_TRUE(client_->wait_for_close_request(parent, 3s));
     EXPECT_EQ(client_->close_requests(), std::vector<xcb_window_t>{parent})
         << "a window that does not take WM_DELETE_WINDOW was asked to close";
@@ -173,6 +174,20 @@ TEST_F(X11Test, LookUpsMakeNoRoundTripAndSeeEveryChange) {
     EXPECT_TRUE(wait_until([&] { return ws_->find_by_title("plain") == w; }));
     EXPECT_TRUE(wait_until([&] { return ws_->find_by_title("new 99") != 0; }));
     EXPECT_EQ(ws_->replies_waited(), before);
+}
+
+// A walk asks the server again only once the windows have been restacked,
+// made or gone since the last: after a raise, the order is new.
+TEST_F(X11Test, AWalkAsksAgainOnlyAfterTheWindowsChanged) {
+    using Ids = std::vector<platform::WindowId>;
+    const xcb_window_t a = shown("A"), b = shown("B");
+    EXPECT_EQ(walk_of({a, b}), (Ids{b, a}));
+    EXPECT_TRUE(wait_until([&] {
+        const auto before = ws_->replies_waited();
+        return walk_of({a, b}) == Ids{b, a} && ws_->replies_waited() == before;
+    }));
+    client_->raise(a);
+    EXPECT_TRUE(wait_until([&] { return walk_of({a, b}) == Ids{a, b}; }));
 }
 
 // A client sets its window up while the adapter's first questions about it

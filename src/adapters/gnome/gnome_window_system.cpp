@@ -51,7 +51,7 @@ struct GnomeWindowSystem::State {
         std::uint64_t stamp = 0;     // larger: earlier in the walk
     };
 
-    platform::WindowSystem* x11 = nullptr;
+    platform::WatchedWindowSystem* x11 = nullptr;
     Bus bus;
     Slot owner_changes, signals, listing;
     bool listed = false;  // the table holds the extension's list
@@ -192,8 +192,8 @@ struct GnomeWindowSystem::State {
     platform::WindowSystem* fallback() const { return listed || lost ? nullptr : x11; }
 };
 
-Result<std::unique_ptr<GnomeWindowSystem>> GnomeWindowSystem::open(const char* address,
-                                                                   platform::WindowSystem* x11) {
+Result<std::unique_ptr<GnomeWindowSystem>> GnomeWindowSystem::open(
+    const char* address, platform::WatchedWindowSystem* x11) {
     auto s = std::make_unique<State>();
     s->x11 = x11;
     sd_bus* bus = nullptr;
@@ -346,6 +346,10 @@ int GnomeWindowSystem::event_fd() const {
 
 void GnomeWindowSystem::process_events() {
     s_->pump(/*force=*/true);
+}
+
+void GnomeWindowSystem::flush() {
+    if (s_->x11 != nullptr) s_->x11->flush();
 }
 
 std::uint64_t GnomeWindowSystem::round_trips() const {

@@ -42,7 +42,7 @@ public:
     // it. `x11` (the caller's, which reads its own events) sees and closes
     // the X windows; it may see none, or be nullptr.
     static Result<std::unique_ptr<GnomeWindowSystem>> open(const char* address,
-                                                           platform::WindowSystem* x11);
+                                                           platform::WatchedWindowSystem* x11);
 
     ~GnomeWindowSystem() override;
     GnomeWindowSystem(const GnomeWindowSystem&) = delete;
@@ -62,6 +62,7 @@ public:
 
     int event_fd() const override;
     void process_events() override;
+    void flush() override;  // X11's closes
 
     // Calls to the bus and the shell since the connection was opened, closes
     // aside: the measure that look-ups cost none, for tests and benchmarks.

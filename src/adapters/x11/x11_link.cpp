@@ -82,7 +82,6 @@ void Link::send(xcb_window_t to, std::uint32_t mask, xcb_window_t window, xcb_at
     ev.type = type;
     std::copy(data.begin(), data.end(), ev.data.data32);
     xcb_send_event(c(), 0, to, mask, reinterpret_cast<const char*>(&ev));
-    xcb_flush(c());
 }
 
 }  // namespace vorlix::adapters::x11

@@ -78,6 +78,7 @@ public:
         return r;
     }
 
+    // Queued: it leaves with the next flush.
     void send(xcb_window_t to, std::uint32_t mask, xcb_window_t window, xcb_atom_t type,
               std::array<std::uint32_t, 5> data);
 

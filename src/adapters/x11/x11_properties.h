@@ -29,11 +29,12 @@ struct WindowInfo {
     bool managed = false;    // in the window manager's client list at the last walk
     bool client = false;     // carries WM_STATE: a client, not a window manager's frame
     xcb_window_t transient_for = 0;
-    std::string net_name;  // _NET_WM_NAME, UTF-8
-    std::string wm_name;   // WM_NAME, converted to UTF-8
-    std::string title;     // as this program reads it
-    std::string key;       // text::title_key(title): the look-up key
-    std::size_t rank = 0;  // stacking place at the last walk, topmost 0
+    std::string net_name;     // _NET_WM_NAME, UTF-8
+    std::string wm_name;      // WM_NAME, converted to UTF-8
+    std::string title;        // as this program reads it
+    std::string key;          // text::title_key(title): the look-up key
+    std::size_t rank = 0;     // stacking place at the last walk, topmost 0
+    std::size_t restack = 0;  // the table's restack that last ranked it
 };
 
 // Asks for the property; the reply is read later.

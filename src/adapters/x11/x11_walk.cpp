@@ -30,6 +30,12 @@ void Walk::verify_window_manager(xcb_window_t check) {
 }
 
 xcb_window_t Walk::first() {
+    if (current_) {
+        reader_.take_answers(/*block=*/true);  // titles asked for since
+        for (const xcb_window_t id : snapshot_)
+            if (table_.contains(id)) return id;
+        return 0;
+    }
     snapshot_.clear();
     position_.clear();
     const xcb_window_t root = link_.root();
@@ -46,6 +52,7 @@ xcb_window_t Walk::first() {
     auto supported = link_.wait(xcb_get_property_reply, supported_cookie);
     auto stacking = link_.wait(xcb_get_property_reply, stacking_cookie);
     if (!tree) return 0;  // the connection is gone
+    current_ = true;      // unless a frame's client is still to come
 
     const auto check_list = property_longs(check.get(), XCB_ATOM_WINDOW);
     verify_window_manager(check_list.empty() ? 0 : check_list[0]);
@@ -137,6 +144,7 @@ std::vector<xcb_window_t> Walk::clients_for(const std::vector<xcb_window_t>& top
 std::unordered_map<xcb_window_t, xcb_window_t> Walk::search_clients(
     const std::vector<xcb_window_t>& frames) {
     std::unordered_map<xcb_window_t, xcb_window_t> found;
+    std::unordered_set<xcb_window_t> searched_below;           // frames with a window below them
     std::vector<std::pair<xcb_window_t, xcb_window_t>> level;  // (frame, window below it)
     for (const xcb_window_t f : frames) level.emplace_back(f, f);
     for (int depth = 0; depth < kSearchDepth && !level.empty(); ++depth) {
@@ -151,6 +159,7 @@ std::unordered_map<xcb_window_t, xcb_window_t> Walk::search_clients(
             const auto* kids = xcb_query_tree_children(tree.get());
             const int n = std::min(xcb_query_tree_children_length(tree.get()), kSearchWidth);
             for (int k = 0; k < n; ++k) {
+                searched_below.insert(level[i].first);
                 below.emplace_back(level[i].first, kids[k]);
                 states.push_back(request_property(link_, kids[k], kPropState));
             }
@@ -167,6 +176,12 @@ std::unordered_map<xcb_window_t, xcb_window_t> Walk::search_clients(
         }
         std::erase_if(level, [&](const auto& entry) { return found.contains(entry.first); });
     }
+    // A window below a frame may be a client whose WM_STATE is yet to come,
+    // and its events do not reach us: such a frame is searched at every walk.
+    if (std::any_of(frames.begin(), frames.end(), [&](xcb_window_t f) {
+            return !found.contains(f) && searched_below.contains(f);
+        }))
+        current_ = false;
     return found;
 }
 

@@ -30,7 +30,11 @@ public:
     void forget_window_manager() {
         wm_check_ = 0;
         wm_closes_ = false;
+        current_ = false;
     }
+    // The stacking order or the window manager's lists may have changed:
+    // the next walk asks the server again.
+    void changed() { current_ = false; }
     [[nodiscard]] bool is_window_manager_check(xcb_window_t w) const { return w == wm_check_; }
     // A window manager that can be trusted takes _NET_CLOSE_WINDOW.
     [[nodiscard]] bool window_manager_closes() const { return wm_closes_; }
@@ -40,6 +44,7 @@ private:
     // The top-level windows with each frame replaced by its client, read.
     std::vector<xcb_window_t> clients_for(const std::vector<xcb_window_t>& top_levels);
     // The client inside each of these frames that has one.
+    // Sets `current_` false for a frame whose client may yet show itself.
     std::unordered_map<xcb_window_t, xcb_window_t> search_clients(
         const std::vector<xcb_window_t>& frames);
 
@@ -51,6 +56,9 @@ private:
     std::unordered_map<xcb_window_t, xcb_window_t> client_of_;  // frame to client, last walk
     xcb_window_t wm_check_ = 0;  // the window manager's check window, once verified
     bool wm_closes_ = false;     // the window manager lists _NET_CLOSE_WINDOW
+    // Nothing the last walk read has changed since: the server would answer
+    // the same, so it is not asked.
+    bool current_ = false;
 };
 
 }  // namespace vorlix::adapters::x11

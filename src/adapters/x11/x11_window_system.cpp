@@ -42,6 +42,7 @@ struct X11WindowSystem::State {
     platform::YieldPacer keyed_lookups;  // when one of them syncs
 
     void handle(const xcb_generic_event_t* e) {
+        note_restack(e);
         switch (e->response_type & 0x7F) {
             case XCB_CREATE_NOTIFY: {
                 const auto* ev = reinterpret_cast<const xcb_create_notify_event_t*>(e);
@@ -66,13 +67,39 @@ struct X11WindowSystem::State {
                 const auto* ev = reinterpret_cast<const xcb_property_notify_event_t*>(e);
                 if (ev->window != link.root()) {
                     reader.property_changed(ev->window, ev->atom);
+                    // A frame's client is told from the frame by it.
+                    if (ev->atom == link.atom(kWmState)) walk.changed();
                 } else if (ev->atom == link.atom(kNetSupportingWmCheck)) {
                     // A new window manager: verify its check window at the next walk.
                     walk.forget_window_manager();
+                } else if (ev->atom == link.atom(kNetClientListStacking) ||
+                           ev->atom == link.atom(kNetSupported)) {
+                    walk.changed();
                 }
                 break;
             }
             default:  // errors of unchecked requests name windows that are gone
+                break;
+        }
+    }
+
+    // Any change among the root window's children may restack the windows
+    // the walk lists; without one, the last walk still holds.
+    void note_restack(const xcb_generic_event_t* e) {
+        switch (e->response_type & 0x7F) {
+            case XCB_CREATE_NOTIFY:
+            case XCB_DESTROY_NOTIFY:
+            case XCB_UNMAP_NOTIFY:
+            case XCB_MAP_NOTIFY:
+            case XCB_REPARENT_NOTIFY:
+            case XCB_CONFIGURE_NOTIFY:
+            case XCB_GRAVITY_NOTIFY:
+            case XCB_CIRCULATE_NOTIFY:
+                // Each of these names first the window it was reported on.
+                if (reinterpret_cast<const xcb_destroy_notify_event_t*>(e)->event == link.root())
+                    walk.changed();
+                break;
+            default:
                 break;
         }
     }
@@ -92,7 +119,9 @@ struct X11WindowSystem::State {
             handle(e.get());
         }
         if (read) reader.take_answers(/*block=*/false);  // polling for a reply reads the socket too
-        if (reader.take_must_flush()) xcb_flush(link.c());
+        // Close requests wait for the next read, so that a scan's go out
+        // together.
+        if (reader.take_must_flush() || read) xcb_flush(link.c());
     }
 
     const WindowInfo* known(platform::WindowId w) {
@@ -201,10 +230,13 @@ std::optional<bool> X11WindowSystem::post_close_titled(std::string_view title) {
     // ago, so the walk reads the server's current state first.
     s_->sync(/*force=*/true);
     if (!s_->link.live()) return std::nullopt;
+    s_->walk.changed();  // its creation may not have reached us yet
     s_->walk.first();
     const xcb_window_t w = s_->table.find_key(text::title_key(title));
     if (w == 0) return std::nullopt;
-    return post_close(w);
+    const bool sent = post_close(w);
+    flush();
+    return sent;
 }
 
 std::string X11WindowSystem::notice() const {
@@ -212,6 +244,10 @@ std::string X11WindowSystem::notice() const {
     if (!s_->link.live()) return std::string(kNoWindows) + "lost the X display";
     if (s_->wayland) return s_->wayland_notice;
     return {};
+}
+
+void X11WindowSystem::flush() {
+    if (s_->link.live()) xcb_flush(s_->link.c());
 }
 
 int X11WindowSystem::event_fd() const {

@@ -47,6 +47,7 @@ public:
 
     int event_fd() const override;
     void process_events() override;
+    void flush() override;
 
     // How many replies this adapter has blocked on since it was opened: the
     // measure of its X round trips, for tests and benchmarks.

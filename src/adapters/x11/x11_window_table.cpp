@@ -40,14 +40,19 @@ void WindowTable::keep_only(const std::unordered_set<xcb_window_t>& ids) {
 }
 
 void WindowTable::restack(const std::vector<xcb_window_t>& topmost_first) {
-    index_.clear();
+    // Re-filed in place: a window that keeps its title and place changes
+    // nothing in the index.
+    ++restacks_;
     next_rank_ = 0;
     for (const xcb_window_t id : topmost_first) {
         WindowInfo* w = find(id);
         if (w == nullptr) continue;
         w->rank = next_rank_++;
+        w->restack = restacks_;
         file(id, *w, true);
     }
+    for (const auto& [id, w] : windows_)
+        if (w.restack != restacks_) index_.remove(id);
 }
 
 xcb_window_t WindowTable::find_key(const std::string& key) const {

@@ -47,6 +47,7 @@ private:
     std::unordered_map<xcb_window_t, WindowInfo> windows_;
     TitleIndex index_;
     std::size_t next_rank_ = 0;
+    std::size_t restacks_ = 0;
 };
 
 }  // namespace vorlix::adapters::x11

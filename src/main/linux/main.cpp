@@ -2,6 +2,7 @@
 // session), the window system chosen at start-up, the autostart entry for the
 // Run key and xdg-open. Vorlix takes no command line of its own; argc and
 // argv reach Qt only.
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QFileInfo>
 #include <QSocketNotifier>
@@ -123,8 +124,8 @@ std::unique_ptr<platform::WatchedWindowSystem> open_window_system(XWayland& x) {
 
 // While scanning is suspended nothing asks a window system anything; its
 // events are still read as they come, so they never pile up on our
-// connection. A lost connection is watched no more: its socket would wake
-// the loop for ever.
+// connection, and what it holds back is sent before the loop waits. A lost
+// connection is watched no more: its socket would wake the loop for ever.
 std::unique_ptr<QSocketNotifier> watch(platform::WatchedWindowSystem* windows) {
     const int fd = windows != nullptr ? windows->event_fd() : -1;
     if (fd < 0) return nullptr;
@@ -133,6 +134,8 @@ std::unique_ptr<QSocketNotifier> watch(platform::WatchedWindowSystem* windows) {
         windows->process_events();
         if (windows->event_fd() < 0) notifier->setEnabled(false);
     });
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
+                     events.get(), [windows] { windows->flush(); });
     return events;
 }
 
