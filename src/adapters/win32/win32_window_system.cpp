@@ -23,12 +23,6 @@ std::string raw_title(HWND h) {
     return narrow(buffer);
 }
 
-platform::WindowId first_in_stacking_order(platform::WindowId from) {
-    HWND first = from != 0 ? GetWindow(to_hwnd(from), GW_HWNDFIRST)
-                           : GetWindow(GetDesktopWindow(), GW_CHILD);
-    return to_id(first);
-}
-
 // A window event's callback carries no pointer of ours: the window systems
 // of this thread, by their hooks (the hooks deliver on this thread only).
 thread_local std::vector<std::pair<HWINEVENTHOOK, Win32WindowSystem*>> listeners;
@@ -70,7 +64,10 @@ void CALLBACK Win32WindowSystem::on_event(HWINEVENTHOOK hook, DWORD event, HWND 
         self.titles_.remove(to_id(h));
     } else if (GetAncestor(h, GA_PARENT) == GetDesktopWindow()) {
         if (event == EVENT_OBJECT_CREATE) self.add_fresh(h);
-        self.file(h, text::title_key(raw_title(h)));
+        const std::string raw = raw_title(h);
+        if (const auto at = self.walked_at_.find(h); at != self.walked_at_.end())
+            self.walked_[at->second].title = text::normalize_title(raw);
+        self.file(h, text::title_key(raw));
     }
 }
 
@@ -94,13 +91,19 @@ void Win32WindowSystem::add_fresh(HWND h) {
     fresh_.push_back(h);
 }
 
-platform::WindowId Win32WindowSystem::first_top_level(platform::WindowId from) {
+platform::WindowId Win32WindowSystem::first_top_level(platform::WindowId /*from*/) {
     refresh_titles();
-    return first_in_stacking_order(from);
+    return walked_.empty() ? 0 : to_id(walked_.front().h);
 }
 
+// From the walk's own list: each GetWindow is a call to the window server,
+// and the window events say which windows have gone since.
 platform::WindowId Win32WindowSystem::next_top_level(platform::WindowId w) {
-    return to_id(GetWindow(to_hwnd(w), GW_HWNDNEXT));
+    const auto at = walked_at_.find(to_hwnd(w));
+    if (at == walked_at_.end()) return to_id(GetWindow(to_hwnd(w), GW_HWNDNEXT));
+    for (std::size_t i = at->second + 1; i < walked_.size(); ++i)
+        if (titles_.key_of(to_id(walked_[i].h)) != nullptr) return to_id(walked_[i].h);
+    return 0;
 }
 
 bool Win32WindowSystem::is_visible(platform::WindowId w) {
@@ -111,8 +114,10 @@ platform::WindowId Win32WindowSystem::owner(platform::WindowId w) {
     return to_id(GetWindow(to_hwnd(w), GW_OWNER));
 }
 
+// As the walk read it, or as a rename it was told of since.
 std::string Win32WindowSystem::title(platform::WindowId w) {
-    return read_title(to_hwnd(w));
+    const auto at = walked_at_.find(to_hwnd(w));
+    return at != walked_at_.end() ? walked_[at->second].title : read_title(to_hwnd(w));
 }
 
 void Win32WindowSystem::refresh_titles() {
@@ -120,19 +125,21 @@ void Win32WindowSystem::refresh_titles() {
     filed_since_walk_ = 0;
     fresh_.clear();
     prune_at_ = kFirstPrune;
+    walked_.clear();
+    walked_at_.clear();
     // EnumWindows hands the top-level windows over in stacking order, so the
     // first window ranked under a title is the one FindWindow would return.
-    struct Walk {
-        TitleIndex& titles;
-        TitleIndex::Rank next = 0;
-    } walk{titles_};
     EnumWindows(
         [](HWND h, LPARAM param) -> BOOL {
-            auto& w = *reinterpret_cast<Walk*>(param);
-            w.titles.insert(to_id(h), text::title_key(raw_title(h)), w.next++);
+            auto& self = *reinterpret_cast<Win32WindowSystem*>(param);
+            const std::string raw = raw_title(h);
+            const auto rank = static_cast<TitleIndex::Rank>(self.walked_.size());
+            self.titles_.insert(to_id(h), text::title_key(raw), rank);
+            self.walked_at_.emplace(h, self.walked_.size());
+            self.walked_.push_back({h, text::normalize_title(raw)});
             return TRUE;
         },
-        reinterpret_cast<LPARAM>(&walk));
+        reinterpret_cast<LPARAM>(this));
     built_ = true;
 }
 

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "base/title_index.h"
@@ -69,6 +70,13 @@ private:
     // Every top-level window by its title, in stacking order at the walk
     // (ranks from 0); windows filed since rank before them (-1, -2, ...).
     TitleIndex titles_;
+    // The windows of the last walk, topmost first, with their titles.
+    struct Walked {
+        HWND h;
+        std::string title;
+    };
+    std::vector<Walked> walked_;
+    std::unordered_map<HWND, std::size_t> walked_at_;
     TitleIndex::Rank filed_since_walk_ = 0;
     // Windows made since the walk. Wine announces a window's making but not
     // its later titles, so these are read again, at most once a millisecond.
