@@ -168,7 +168,7 @@ TEST(ScannerReentrancy, ListsChangingDuringTheYields) {
             if (n == 1) names.push_back("Z");     // tried from the next position on
             if (n == 2) desk.windows.clear();     // closed by its owner meanwhile
             if (n == 3) bl.remove(0);             // D comes back to position 1
-            if (n == 3) desk.windows["d - z"] = 2;
+            if (n == 4) desk.windows["d - z"] = 2;
         };
         double kills = 0;
         walk(bl, names, 0, kills, desk.hooks());
