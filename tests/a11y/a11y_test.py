@@ -8,8 +8,11 @@
 # Usage: a11y_test.py <Vorlix executable>
 import fcntl, os, shutil, signal, subprocess, sys, tempfile, time
 
-if 'VORLIX_A11Y_BUS' not in os.environ:  # a D-Bus session of our own carries the AT-SPI bus
-    os.environ['VORLIX_A11Y_BUS'] = '1'
+if 'VORLIX_A11Y_BUS' not in os.environ:  # a D-Bus session of our own carries the AT-SPI bus,
+    # whose socket goes in the runtime folder (else in ~/.cache): one of this run's own, so
+    # that two runs side by side never take each other's bus.
+    run = tempfile.mkdtemp(prefix='vorlix-a11y-run-')
+    os.environ.update(VORLIX_A11Y_BUS=run, XDG_RUNTIME_DIR=run)
     os.execvp('dbus-run-session', ['dbus-run-session', '--', sys.executable, *sys.argv])
 
 import pyatspi
@@ -190,4 +193,5 @@ finally:
             p.kill()
             p.wait()
     shutil.rmtree(tmp)
+    shutil.rmtree(os.environ['VORLIX_A11Y_BUS'], ignore_errors=True)
 sys.exit(f'FAILED: {len(failures)} failures' if failures else 0)
