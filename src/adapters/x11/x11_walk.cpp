@@ -158,8 +158,8 @@ std::unordered_map<xcb_window_t, xcb_window_t> Walk::search_clients(
             if (!tree) continue;  // gone meanwhile
             const auto* kids = xcb_query_tree_children(tree.get());
             const int n = std::min(xcb_query_tree_children_length(tree.get()), kSearchWidth);
+            if (n > 0) searched_below.insert(level[i].first);
             for (int k = 0; k < n; ++k) {
-                searched_below.insert(level[i].first);
                 below.emplace_back(level[i].first, kids[k]);
                 states.push_back(request_property(link_, kids[k], kPropState));
             }

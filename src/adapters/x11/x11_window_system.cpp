@@ -124,6 +124,15 @@ struct X11WindowSystem::State {
         if (reader.take_must_flush() || read) xcb_flush(link.c());
     }
 
+    // Before a look-up: the table as current as the events read allow, and
+    // the windows made since asked about. False without a connection.
+    bool ready_to_look_up() {
+        sync();
+        if (!link.live()) return false;
+        reader.ask_created();
+        return true;
+    }
+
     const WindowInfo* known(platform::WindowId w) {
         sync();
         if (!link.live() || w > 0xFFFFFFFFu) return nullptr;
@@ -180,29 +189,20 @@ std::string X11WindowSystem::title(platform::WindowId w) {
 }
 
 platform::WindowId X11WindowSystem::find_by_title(std::string_view title) {
-    s_->sync();
-    if (!s_->link.live()) return 0;
-    s_->reader.ask_created();
-    return s_->table.find_key(text::title_key(title));
+    return s_->ready_to_look_up() ? s_->table.find_key(text::title_key(title)) : 0;
 }
 
 std::optional<platform::WindowId> X11WindowSystem::find_by_keys(const TitleKey& head,
                                                                 const TitleKey& tail) {
     // A scan makes tens of thousands of these; even the check for events
     // already read is made only once a millisecond.
-    if (s_->keyed_lookups.due()) {
-        s_->sync();
-        if (s_->link.live()) s_->reader.ask_created();
-    }
+    if (s_->keyed_lookups.due()) (void)s_->ready_to_look_up();
     if (!s_->link.live()) return 0;
     return s_->table.find_keys(head, tail);
 }
 
 const TitleIndex* X11WindowSystem::title_index() {
-    s_->sync();
-    if (!s_->link.live()) return nullptr;
-    s_->reader.ask_created();
-    return &s_->table.index();
+    return s_->ready_to_look_up() ? &s_->table.index() : nullptr;
 }
 
 bool X11WindowSystem::post_close(platform::WindowId w) {
