@@ -106,9 +106,9 @@ void Form_WindowList::Update_Window_List() {
     std::vector<std::string> all_titles;
     std::vector<std::string> display;
     for (platform::WindowId h = windows.first_top_level(self); h != 0;) {
-        const bool visible = windows.is_visible(h);
-        const platform::WindowId owner = windows.owner(h);
-        if (h != self && visible && owner == 0) {
+        // Each question may be a call to the window server: asked only while
+        // the answer still matters.
+        if (h != self && windows.is_visible(h) && windows.owner(h) == 0) {
             std::string title = windows.title(h);
             if (!title.empty()) {
                 const bool browser = is_browser_title(title, state_.browser_names);

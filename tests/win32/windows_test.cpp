@@ -37,12 +37,25 @@ TEST(Win32WindowSystem, ReadsWindowsAndFindsTheTopmostWholeTitleWhileWindowsCome
     // Typed as the title rule reads it: an en dash between blanks.
     EXPECT_EQ(ws.find_by_title("Sale \xE2\x80\x93 Today - Netscape"), to_id(sale.hwnd));
 
+    // Titles read whole however long: a first read's room is 256 units.
+    std::vector<std::unique_ptr<TestWindow>> long_ones;
+    for (const std::size_t length : {254, 255, 256, 511, 3000}) {
+        const std::string title(length - 4, 'l');
+        long_ones.push_back(std::make_unique<TestWindow>(widen(title + " - X")));
+        (void)ws.first_top_level(0);
+        EXPECT_EQ(ws.title(to_id(long_ones.back()->hwnd)), title + " - X") << length;
+        EXPECT_EQ(ws.find_by_title(title + " - x"), to_id(long_ones.back()->hwnd)) << length;
+    }
+
     auto closing = std::make_unique<TestWindow>(L"Popup - X");
-    TestWindow renamed(L"Renamed - X");
+    TestWindow renamed(L"Renamed - X"), emptied(L"Emptied - X");
     (void)ws.first_top_level(0);
     closing.reset();
     SetWindowTextW(renamed.hwnd, L"Something else");
-    EXPECT_EQ(ws.find_by_title("Popup - X") + ws.find_by_title("Renamed - X"), 0u)
+    SetWindowTextW(emptied.hwnd, L"");
+    EXPECT_EQ(ws.find_by_title("Popup - X") + ws.find_by_title("Renamed - X") +
+                  ws.find_by_title("Emptied - X"),
+              0u)
         << "every hit is checked";
     EXPECT_EQ(ws.find_by_title("something else"), to_id(renamed.hwnd)) << "filed as it is now";
     // Made after the walk; renamed, announced as Windows announces it; made

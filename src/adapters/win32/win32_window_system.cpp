@@ -10,17 +10,29 @@ namespace vorlix::adapters::win32 {
 
 namespace {
 
-// The title as the window holds it, up to its first NUL.
+// A bound on the reads of one title (in UTF-16 units), against a window that
+// answers oddly; no real title comes near it.
+constexpr int kLongestTitle = 1 << 24;
+
+// The title as the window holds it, up to its first NUL. One call to the
+// window server for a window of another process, as a pop-up is: a first
+// read into room enough for almost every title, again only when it filled it.
 std::string raw_title(HWND h) {
-    const int length = GetWindowTextLengthW(h);
-    if (length <= 0) return {};
-    std::wstring buffer(static_cast<std::size_t>(length) + 1, L'\0');
-    const int copied = GetWindowTextW(h, buffer.data(), length + 1);
-    if (copied < 1) return {};
-    buffer.resize(static_cast<std::size_t>(std::min(copied, length)));
+    wchar_t small[256];
+    std::wstring large;
+    wchar_t* buffer = small;
+    int room = static_cast<int>(std::size(small));
+    int copied = GetWindowTextW(h, buffer, room);
+    while (copied >= room - 1 && room < kLongestTitle) {
+        room *= 2;
+        large.assign(static_cast<std::size_t>(room), L'\0');
+        buffer = large.data();
+        copied = GetWindowTextW(h, buffer, room);
+    }
+    if (copied <= 0) return {};
     // The text may be shorter than announced; it ends at its first NUL.
-    if (const auto nul = buffer.find(L'\0'); nul != std::wstring::npos) buffer.resize(nul);
-    return narrow(buffer);
+    const std::wstring_view text(buffer, static_cast<std::size_t>(copied));
+    return narrow(text.substr(0, text.find(L'\0')));
 }
 
 // A window event's callback carries no pointer of ours: the window systems
@@ -106,8 +118,10 @@ platform::WindowId Win32WindowSystem::next_top_level(platform::WindowId w) {
     return 0;
 }
 
+// A top-level window's parent is the desktop, which is always shown: its own
+// style says all, in one call where IsWindowVisible makes two under Wine.
 bool Win32WindowSystem::is_visible(platform::WindowId w) {
-    return IsWindowVisible(to_hwnd(w)) != FALSE;
+    return (GetWindowLongPtrW(to_hwnd(w), GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
 platform::WindowId Win32WindowSystem::owner(platform::WindowId w) {
@@ -154,13 +168,14 @@ platform::WindowId Win32WindowSystem::confirmed(Find find, Bears bears) {
     if (!fresh_.empty() && fresh_pacer_.due()) refile_fresh();
     // An event may not have arrived yet (and Wine sends few): a window may
     // have closed or been renamed since. Checking a hit costs one call and
-    // hits are rare.
+    // hits are rare. A window gone reads as untitled, so only then is it
+    // asked whether it still exists.
     for (platform::WindowId id = find(); id != 0; id = find()) {
         HWND h = to_hwnd(id);
-        const bool alive = IsWindow(h) != FALSE;
-        std::string now = alive ? text::title_key(raw_title(h)) : std::string();
-        if (alive && bears(now)) return to_id(h);
-        if (alive) {
+        std::string now = text::title_key(raw_title(h));
+        if (!now.empty() && bears(now)) return id;
+        if (!now.empty() || IsWindow(h) != FALSE) {
+            if (bears(now)) return id;
             file(h, std::move(now));  // under the title it has now
         } else {
             titles_.remove(id);
