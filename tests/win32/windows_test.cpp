@@ -5,10 +5,12 @@
 #include <utility>
 #include <vector>
 
+#include "adapters/win32/win32_form.h"
 #include "adapters/win32/win32_text.h"
 #include "adapters/win32/win32_toolkit.h"
 #include "adapters/win32/win32_window_system.h"
 #include "platform/form_layout.h"
+#include "support/support.h"
 #include "test_window.h"
 
 namespace vorlix::adapters::win32 {
@@ -105,6 +107,18 @@ TEST(Win32Toolkit, ControlsRaiseTheirEventsAndListsAreUnsorted) {
                       GetDlgItem(tool, kPanelFirstId + List_Window)})
         EXPECT_EQ(GetWindowLongW(list, GWL_STYLE) & LBS_SORT, 0) << "the behaviour orders it";
     main->show();
+    // A burst of status texts shows its newest, also when it comes soon
+    // after the last one shown.
+    const HWND status = GetDlgItem(form, kMainFirstId + Label_Status);
+    const auto shows = [&](const wchar_t* text) {
+        return test::wait_until([&] { return window_text(status) == text; },
+                                std::chrono::seconds(5), test::pump_messages);
+    };
+    main->set_status("first");
+    main->set_status("second");
+    EXPECT_TRUE(shows(L"second"));
+    main->set_status("third");
+    EXPECT_TRUE(shows(L"third"));
     const auto click = [](HWND parent, int id) {
         SendMessageW(GetDlgItem(parent, id), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
         SendMessageW(GetDlgItem(parent, id), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));

@@ -22,6 +22,8 @@ constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW;
 constexpr DWORD kMainExStyle = 0;
 // Posted to itself: the status line is due.
 constexpr UINT kShowStatus = WM_APP + 1;
+constexpr UINT_PTR kStatusTimer = 1;
+constexpr ULONGLONG kStatusEveryMs = 100;
 
 class MainWindow final : public Form, public platform::MainWindowView {
 public:
@@ -117,14 +119,22 @@ public:
         spoken_[Shape_Status].description = widen(look_of(lamp).word);
         tell_clients(lamp_control_, EVENT_OBJECT_DESCRIPTIONCHANGE);
     }
-    // A scan may close hundreds of pop-ups between two passes of the message
-    // loop, where nothing is painted or read out: the status line is set (a
-    // static control repaints at once), and its news told, once for all of
-    // them, at the next pass.
+    // A scan may close hundreds of pop-ups in a second. The status line is
+    // set (a static control repaints at once, a millisecond under Wine), and
+    // its news told, with the newest text at most every kStatusEveryMs: at the
+    // next pass of the message loop, or when that much has passed since the
+    // last.
     void set_status(std::string_view text) override {
-        const bool posted = pending_status_.has_value();
+        const bool waiting = pending_status_.has_value();
         pending_status_ = widen(text);
-        if (!posted && !PostMessageW(hwnd_, kShowStatus, 0, 0)) show_status();
+        if (waiting) return;
+        const ULONGLONG since = GetTickCount64() - status_shown_at_;
+        const bool later =
+            since >= kStatusEveryMs
+                ? PostMessageW(hwnd_, kShowStatus, 0, 0) != FALSE
+                : SetTimer(hwnd_, kStatusTimer, static_cast<UINT>(kStatusEveryMs - since),
+                           nullptr) != 0;
+        if (!later) show_status();
     }
     void set_active_picture_visible(bool visible) override {
         set_picture_visible(active_, visible);
@@ -150,7 +160,9 @@ private:
         tell_clients(news_, EVENT_SYSTEM_ALERT);
     }
     void show_status() {
+        KillTimer(hwnd_, kStatusTimer);
         if (!pending_status_) return;
+        status_shown_at_ = GetTickCount64();
         SetWindowTextW(status_, pending_status_->c_str());
         // Read out by screen readers as a live region's news.
         tell_clients(status_, EVENT_OBJECT_NAMECHANGE);
@@ -273,6 +285,10 @@ private:
             case kShowStatus:
                 show_status();
                 return 0;
+            case WM_TIMER:
+                if (wp != kStatusTimer) break;
+                show_status();
+                return 0;
             case WM_SETCURSOR:
                 if (set_cursor(wp, lp)) return TRUE;
                 break;
@@ -333,6 +349,7 @@ private:
     Annotation spoken_[kMainControls];
     Annotation news_spoken_;
     std::optional<std::wstring> pending_status_;
+    ULONGLONG status_shown_at_ = 0;
 };
 
 }  // namespace
