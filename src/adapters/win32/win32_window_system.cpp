@@ -30,7 +30,8 @@ std::string raw_title(HWND h) {
         copied = GetWindowTextW(h, buffer, room);
     }
     if (copied <= 0) return {};
-    // The text may be shorter than announced; it ends at its first NUL.
+    // A window that answers WM_GETTEXT itself may count past a NUL: the
+    // title ends there.
     const std::wstring_view text(buffer, static_cast<std::size_t>(copied));
     return narrow(text.substr(0, text.find(L'\0')));
 }
@@ -173,9 +174,9 @@ platform::WindowId Win32WindowSystem::confirmed(Find find, Bears bears) {
     for (platform::WindowId id = find(); id != 0; id = find()) {
         HWND h = to_hwnd(id);
         std::string now = text::title_key(raw_title(h));
-        if (!now.empty() && bears(now)) return id;
-        if (!now.empty() || IsWindow(h) != FALSE) {
-            if (bears(now)) return id;
+        const bool alive = !now.empty() || IsWindow(h) != FALSE;
+        if (alive && bears(now)) return id;
+        if (alive) {
             file(h, std::move(now));  // under the title it has now
         } else {
             titles_.remove(id);
