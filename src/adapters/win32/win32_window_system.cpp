@@ -158,9 +158,23 @@ void Win32WindowSystem::refresh_titles() {
     built_ = true;
 }
 
+// A window gone reads as untitled, so only then is it asked whether it
+// still exists: one call for a window that is there.
+std::optional<std::string> Win32WindowSystem::key_now(HWND h) {
+    std::string key = text::title_key(raw_title(h));
+    if (key.empty() && IsWindow(h) == FALSE) {
+        titles_.remove(to_id(h));
+        return std::nullopt;
+    }
+    return key;
+}
+
 void Win32WindowSystem::refile_fresh() {
-    std::erase_if(fresh_, [](HWND h) { return !IsWindow(h); });
-    for (HWND h : fresh_) file(h, text::title_key(raw_title(h)));
+    std::erase_if(fresh_, [this](HWND h) {
+        std::optional<std::string> key = key_now(h);
+        if (key) file(h, *std::move(key));
+        return !key;
+    });
 }
 
 template <class Find, class Bears>
@@ -169,18 +183,12 @@ platform::WindowId Win32WindowSystem::confirmed(Find find, Bears bears) {
     if (!fresh_.empty() && fresh_pacer_.due()) refile_fresh();
     // An event may not have arrived yet (and Wine sends few): a window may
     // have closed or been renamed since. Checking a hit costs one call and
-    // hits are rare. A window gone reads as untitled, so only then is it
-    // asked whether it still exists.
+    // hits are rare.
     for (platform::WindowId id = find(); id != 0; id = find()) {
         HWND h = to_hwnd(id);
-        std::string now = text::title_key(raw_title(h));
-        const bool alive = !now.empty() || IsWindow(h) != FALSE;
-        if (alive && bears(now)) return id;
-        if (alive) {
-            file(h, std::move(now));  // under the title it has now
-        } else {
-            titles_.remove(id);
-        }
+        std::optional<std::string> now = key_now(h);
+        if (now && bears(*now)) return id;
+        if (now) file(h, *std::move(now));  // under the title it has now
     }
     return 0;
 }

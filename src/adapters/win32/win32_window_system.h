@@ -61,6 +61,9 @@ private:
     // of its equals, as a window just made or renamed is usually on top.
     void file(HWND h, std::string key);
     void add_fresh(HWND h);
+    // The title key `h` bears now; nullopt (and out of the index) when the
+    // window is gone.
+    std::optional<std::string> key_now(HWND h);
     // Reads the titles of the windows made since the walk again.
     void refile_fresh();
     // The window `find` names once its title is read again and `bears` it.
