@@ -115,12 +115,13 @@ bool XClient::wait_for_close_request(xcb_window_t w, std::chrono::milliseconds l
 }
 
 void XClient::click_close_box(xcb_window_t w) {
-    ask_window_manager(w, "_NET_CLOSE_WINDOW", 2);  // from a pager: honoured whatever the focus
+    // From a pager (source 2): honoured whatever the focus.
+    ask_window_manager(w, "_NET_CLOSE_WINDOW", {0, 2});
 }
 
 void XClient::raise(xcb_window_t w) {
     if (managed_) {
-        ask_window_manager(w, "_NET_ACTIVE_WINDOW", 2);
+        ask_window_manager(w, "_NET_ACTIVE_WINDOW", {2});
     } else {
         const std::uint32_t above = XCB_STACK_MODE_ABOVE;
         xcb_configure_window(c_, w, XCB_CONFIG_WINDOW_STACK_MODE, &above);
@@ -128,13 +129,14 @@ void XClient::raise(xcb_window_t w) {
     alive();
 }
 
-void XClient::ask_window_manager(xcb_window_t w, const char* type, std::uint32_t source) {
+void XClient::ask_window_manager(xcb_window_t w, const char* type,
+                                 std::array<std::uint32_t, 5> data) {
     xcb_client_message_event_t ev{};
     ev.response_type = XCB_CLIENT_MESSAGE;
     ev.format = 32;
     ev.window = w;
     ev.type = atom(type);
-    ev.data.data32[type == std::string_view("_NET_CLOSE_WINDOW") ? 1 : 0] = source;
+    std::copy(data.begin(), data.end(), ev.data.data32);
     xcb_send_event(c_, 0, root_,
                    XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char*>(&ev));

@@ -6,6 +6,7 @@
 
 #include <xcb/xcb.h>
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <map>
@@ -63,8 +64,9 @@ private:
     void change(xcb_window_t w, const char* property, const char* type, std::uint8_t format,
                 std::size_t count, const void* data);
     void pump();
-    // A message to the window manager about `w`, as a pager (`source` 2) sends it.
-    void ask_window_manager(xcb_window_t w, const char* type, std::uint32_t source);
+    // A message to the window manager about `w`, with its data as the
+    // message type lays it out.
+    void ask_window_manager(xcb_window_t w, const char* type, std::array<std::uint32_t, 5> data);
 
     xcb_connection_t* c_;
     xcb_window_t root_ = 0;
